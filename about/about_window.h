@@ -1,0 +1,9 @@
+#pragma once
+// The "Informationen" window: banner, product lines, two links and a close button.
+
+constexpr int about_window_number = 1;
+constexpr int homepage_link_control = 10;
+constexpr int email_link_control = 11;
+constexpr int close_button_control = 12;
+
+void open_about_window();

@@ -1,0 +1,17 @@
+#pragma once
+// Interception of the taskbar's Start button: a low-level mouse hook swallows a left press on the
+// button and raises a request; the main loop then places and shows the start menu.
+
+#include <windows.h>
+
+// The first top-level window of class "Button", whatever its title; nullptr when there is none.
+HWND find_start_button();
+// The stored Start button, looked up again when the stored window no longer exists.
+HWND current_start_button();
+
+LRESULT CALLBACK start_button_hook(int code, WPARAM message, LPARAM event);
+bool install_start_button_hook();
+
+// Shows menu 0 at the corner that the taskbar's edge selects, owned by the main window. Returns
+// false when a rebuild runs, so that the request stays pending.
+bool place_and_show_menu();

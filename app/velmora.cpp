@@ -1,0 +1,6 @@
+#include "app/velmora.h"
+
+[[noreturn]] void velmora_main()
+{
+    ExitProcess(0);
+}

@@ -1,0 +1,86 @@
+#pragma once
+// The Programs tree: the user's and all users' Programs folders merged into one sorted tree of
+// folder paths and entry paths, and the table of launchable entries. Pure logic over a small table
+// of file-system operations, so it runs on in-memory trees as well as on disk.
+//
+// Paths are relative to a start-menu path and begin with "Programs\". A folder path ends in "\";
+// an entry path is a folder path plus a shortcut's file name without its extension.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using path_list = std::vector<std::string>;
+
+struct directory_entry {
+    std::string name;  // as the file system reports it, without a path
+    bool folder;
+};
+
+// Identifies a folder on its volume, so that a walk can tell when a link leads back to a folder
+// already on its path.
+struct folder_identity {
+    uint64_t volume;
+    uint64_t index;
+};
+
+constexpr int64_t probe_nothing = -1;
+constexpr int64_t probe_folder = -2;
+
+struct file_system_ops {
+    // Lists the entries of folder matching "*.*", "." and ".." included: 0 when the folder could be
+    // listed (possibly empty), -1 when it cannot be opened.
+    int (*enumerate)(void* context, const std::string& folder, std::vector<directory_entry>* entries);
+    // -1 nothing there, -2 a folder, else the file's size.
+    int64_t (*probe)(void* context, const std::string& path);
+    // false when the folder cannot be identified (it is then walked without the cycle test).
+    bool (*identify)(void* context, const std::string& folder, folder_identity* identity);
+    void* context;
+};
+
+// Paths longer than this are skipped: never truncated, never copied into a fixed buffer.
+constexpr std::size_t max_path_length = 260;
+// Entry ids share the menu's id space with the commands from 10001 on.
+constexpr int32_t max_menu_entries = 10000;
+
+// Which shortcut files stand behind an entry, in the order the launcher tries them.
+constexpr uint8_t source_user_lnk = 1;
+constexpr uint8_t source_common_lnk = 2;
+constexpr uint8_t source_user_url = 4;
+constexpr uint8_t source_common_url = 8;
+
+struct programs_roots {
+    std::string user;    // the current user's start-menu path, ending in "\"
+    std::string common;  // all users' start-menu path, ending in "\"
+};
+
+struct programs_tree {
+    path_list tree;                // "Programs\" first; each folder followed by its entries
+    std::vector<uint8_t> sources;  // one element per tree element: source bits, 0 for folders
+    path_list launch;              // entry paths in tree order: element k-1 is entry id k
+    int32_t dropped_entries = 0;   // entries left out beyond max_menu_entries
+};
+
+// The extension of the last path component: the text after its last ".", up to the end or a
+// double quote; "" without a dot. Letter case is kept.
+std::string extension_part(std::string_view name);
+
+// Byte order after folding A-Z to a-z; a prefix sorts first.
+int compare_paths(std::string_view a, std::string_view b);
+void sort_paths(path_list* list);  // stable
+// Removes every element byte-for-byte equal to the element kept before it.
+void remove_adjacent_duplicates(path_list* list);
+
+// Builds the whole tree from both roots' Programs folders.
+programs_tree build_programs_tree(const file_system_ops& fs, const programs_roots& roots);
+
+// One pass of the change watcher: the files below both Programs folders (all users' first), and an
+// order-independent hash of every relative path seen, folders and files alike.
+struct pass_signature {
+    int32_t file_count = 0;
+    uint64_t path_hash = 0;
+    bool operator==(const pass_signature&) const = default;
+};
+pass_signature watcher_pass(const file_system_ops& fs, const programs_roots& roots);

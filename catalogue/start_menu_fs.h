@@ -1,0 +1,24 @@
+#pragma once
+// The start-menu folders on disk and the two file-system operations the catalogue and the launcher
+// use: listing a folder and probing a path. Safe to call from any thread.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/programs_tree.h"
+
+constexpr int user_start_menu = 11;    // CSIDL_STARTMENU
+constexpr int common_start_menu = 22;  // CSIDL_COMMON_STARTMENU
+
+// The folder's absolute path followed by one "\".
+std::string start_menu_path(int csidl);
+programs_roots current_programs_roots();
+
+// 0 when listed (possibly empty), -1 when the folder cannot be opened.
+int enumerate_directory(const std::string& folder, std::vector<directory_entry>* entries);
+// -1 when empty or nothing there, -2 a folder, else the file's size in bytes.
+int64_t probe_path(const std::string& path);
+bool identify_folder(const std::string& folder, folder_identity* identity);
+
+const file_system_ops& platform_file_system();

@@ -1,0 +1,31 @@
+#pragma once
+// The pictures of the start menu: the command bitmaps and banner loaded from "Grafiken\" at
+// start-up, the folder bitmap, and one entry bitmap per program entry made from the shell's small
+// icon of its shortcut.
+
+#include <cstdint>
+#include <string>
+
+constexpr int32_t folder_bitmap_image = 1;
+constexpr int32_t banner_image = 20;
+constexpr int32_t banner_left_icon_image = 21;
+constexpr int32_t banner_right_icon_image = 22;
+
+struct graphics_file {
+    int32_t image;
+    const char* path;  // relative to the current directory
+};
+// Images 10 to 22 in number order.
+extern const graphics_file graphics_files[13];
+
+// Start-up, main thread, before the watcher starts.
+void load_graphics();
+void compose_banner();
+
+// Rebuild, watcher thread. sources: which shortcut files stand behind the entry (programs_tree.h).
+void fetch_entry_icon(const std::string& entry_path, uint8_t sources);
+int32_t make_entry_bitmap();  // number of the new 16x16 entry bitmap
+void make_folder_bitmap();
+// Releases the entry bitmaps of the previous build (whose menu is already gone or retired).
+void release_entry_bitmaps();
+int32_t entry_bitmap_count();

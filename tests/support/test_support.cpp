@@ -1,0 +1,346 @@
+#include "tests/support/test_support.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdio>
+
+namespace test {
+
+std::string exe_folder()
+{
+    char path[MAX_PATH * 2] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string fixture_path(const char* name)
+{
+    return exe_folder() + name;
+}
+
+std::string make_temp_folder(const char* prefix)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    static LONG counter;
+    for (;;) {
+        char name[MAX_PATH * 2];
+        std::snprintf(name, sizeof name, "%s%s_%lu_%ld\\", temp, prefix, GetCurrentProcessId(),
+                      InterlockedIncrement(&counter));
+        if (CreateDirectoryA(name, nullptr))
+            return name;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return "";
+    }
+}
+
+void remove_tree(const std::string& path)
+{
+    std::string folder = path;
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileA(folder.c_str()))
+            RemoveDirectoryA(folder.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name != "." && name != "..")
+                remove_tree(folder + "\\" + name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+bool make_folders(const std::string& path)
+{
+    for (size_t i = 3; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\') {
+            std::string part = path.substr(0, i);
+            if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+                return false;
+        }
+    }
+    return true;
+}
+
+bool write_file(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+std::string read_file(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "";
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool file_exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> read_lines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::string text = read_file(path);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool create_shortcut(const std::string& lnk_path, const std::string& target,
+                     const std::string& arguments, const std::string& directory)
+{
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    link->SetPath(target.c_str());
+    link->SetArguments(arguments.c_str());
+    if (!directory.empty())
+        link->SetWorkingDirectory(directory.c_str());
+    IPersistFile* file = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t wide[MAX_PATH * 2] = {};
+        MultiByteToWideChar(CP_ACP, 0, lnk_path.c_str(), -1, wide, MAX_PATH * 2);
+        saved = SUCCEEDED(file->Save(wide, TRUE));
+        file->Release();
+    }
+    link->Release();
+    return saved;
+}
+
+bool create_internet_shortcut(const std::string& url_path, const std::string& url)
+{
+    return write_file(url_path, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+}
+
+child_process start_process(const std::string& command_line, const std::string& directory)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string line = command_line;
+    child_process child;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+        CloseHandle(info.hThread);
+        child.process = info.hProcess;
+        child.id = info.dwProcessId;
+    }
+    return child;
+}
+
+long wait_exit(child_process& child, DWORD timeout_ms)
+{
+    if (!child.process)
+        return -1;
+    if (WaitForSingleObject(child.process, timeout_ms) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(child.process, &code);
+    return static_cast<long>(code);
+}
+
+void kill_process(child_process& child)
+{
+    if (child.process) {
+        TerminateProcess(child.process, 1);
+        WaitForSingleObject(child.process, 5000);
+    }
+}
+
+void close_process(child_process& child)
+{
+    if (child.process)
+        CloseHandle(child.process);
+    child = {};
+}
+
+void pump_messages(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        DWORD spent = GetTickCount() - start;
+        if (spent >= ms)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
+    }
+}
+
+bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD step_ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= timeout_ms)
+            return condition();
+        pump_messages(step_ms);
+    }
+}
+
+HWND wait_for_window(const char* window_class, const char* title, DWORD timeout_ms)
+{
+    HWND found = nullptr;
+    wait_until([&] { return (found = FindWindowA(window_class, title)) != nullptr; }, timeout_ms);
+    return found;
+}
+
+namespace {
+struct process_window_search {
+    DWORD process_id;
+    const char* window_class;
+    HWND found;
+};
+
+BOOL CALLBACK match_process_window(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<process_window_search*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process_id || !IsWindowVisible(window))
+        return TRUE;
+    if (search->window_class && window_class_name(window) != search->window_class)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND find_process_window(DWORD process_id, const char* window_class)
+{
+    process_window_search search = {process_id, window_class, nullptr};
+    EnumWindows(match_process_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string window_text(HWND window)
+{
+    char text[1024] = {};
+    int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? length : 0);
+}
+
+std::string window_class_name(HWND window)
+{
+    char name[256] = {};
+    int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? length : 0);
+}
+
+static void send_mouse(DWORD flags, int x, int y)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        int width = GetSystemMetrics(SM_CXSCREEN);
+        int height = GetSystemMetrics(SM_CYSCREEN);
+        input.mi.dx = MulDiv(x, 65536, width) + (width ? 65536 / width / 2 : 0);
+        input.mi.dy = MulDiv(y, 65536, height) + (height ? 65536 / height / 2 : 0);
+    }
+    SendInput(1, &input, sizeof input);
+}
+
+void move_mouse(int x, int y)
+{
+    send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+}
+
+void mouse_button(bool down, bool right)
+{
+    DWORD flag = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                       : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    send_mouse(flag, 0, 0);
+}
+
+void click(int x, int y, bool right)
+{
+    move_mouse(x, y);
+    mouse_button(true, right);
+    mouse_button(false, right);
+}
+
+void press_key(WORD virtual_key, bool shift)
+{
+    INPUT inputs[4] = {};
+    int count = 0;
+    auto key = [&](WORD vk, bool up) {
+        inputs[count].type = INPUT_KEYBOARD;
+        inputs[count].ki.wVk = vk;
+        inputs[count].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        ++count;
+    };
+    if (shift)
+        key(VK_SHIFT, false);
+    key(virtual_key, false);
+    key(virtual_key, true);
+    if (shift)
+        key(VK_SHIFT, true);
+    SendInput(count, inputs, sizeof(INPUT));
+}
+
+COLORREF screen_pixel(int x, int y)
+{
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+std::string windows_path_of(const std::string& unix_path)
+{
+    std::string path = "Z:" + unix_path;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+}  // namespace test

@@ -1,0 +1,69 @@
+#pragma once
+// Helpers shared by the Win32 tests: files and folders, shortcuts, child processes, waiting while
+// pumping messages, finding windows, and synthetic input through SendInput.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// The folder of the running test program, ending in "\". Fixtures and Velmora.exe live there.
+std::string exe_folder();
+std::string fixture_path(const char* name);
+
+// A fresh empty folder below %TEMP% (ending in "\"), and its removal with everything below it.
+std::string make_temp_folder(const char* prefix);
+void remove_tree(const std::string& path);
+bool make_folders(const std::string& path);  // every missing folder along the path
+
+bool write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);  // "" when missing
+bool file_exists(const std::string& path);
+std::vector<std::string> read_lines(const std::string& path);
+
+// A .lnk file that starts target with arguments in directory ("" for none). Needs COM on the thread.
+bool create_shortcut(const std::string& lnk_path, const std::string& target,
+                     const std::string& arguments, const std::string& directory);
+// A .url internet shortcut pointing at url.
+bool create_internet_shortcut(const std::string& url_path, const std::string& url);
+
+struct child_process {
+    HANDLE process = nullptr;
+    DWORD id = 0;
+};
+// Starts command_line in directory ("" for the current one). process is nullptr on failure.
+child_process start_process(const std::string& command_line, const std::string& directory = "");
+// The exit code, or -1 when the process did not end within timeout_ms (it is then left running).
+long wait_exit(child_process& child, DWORD timeout_ms);
+void kill_process(child_process& child);
+void close_process(child_process& child);
+
+// Pumps this thread's messages for about ms milliseconds.
+void pump_messages(DWORD ms);
+// Pumps messages until condition holds or timeout_ms passes; the condition's last answer.
+bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD step_ms = 20);
+
+// The first top-level window of class (and title, when not nullptr) that appears within timeout_ms.
+HWND wait_for_window(const char* window_class, const char* title, DWORD timeout_ms);
+// A visible top-level window of class owned by process_id, or nullptr.
+HWND find_process_window(DWORD process_id, const char* window_class);
+std::string window_text(HWND window);
+std::string window_class_name(HWND window);
+
+// Synthetic input, as a user makes it.
+void move_mouse(int x, int y);
+void click(int x, int y, bool right = false);
+void mouse_button(bool down, bool right = false);  // at the current position
+void press_key(WORD virtual_key, bool shift = false);
+
+// The colour of a screen pixel (COLORREF layout).
+COLORREF screen_pixel(int x, int y);
+
+// The Windows path of a Unix path, through Wine's Z: drive.
+std::string windows_path_of(const std::string& unix_path);
+
+}  // namespace test

@@ -1,0 +1,40 @@
+#pragma once
+// Menu library: popup menus under numbers, one process-wide builder that appends to a current
+// menu and nests submenus (at most max_menu_depth open at once), greyed items, and showing a menu
+// at a screen point. A chosen item comes back through the window library as a menu event.
+// Only one thread may build menus at a time; the table has no lock.
+
+#include <windows.h>
+
+#include <cstdint>
+
+constexpr int32_t max_menu_depth = 64;
+constexpr UINT separator_id = 0xFFFFFFFF;
+
+void init_menu_library();  // menu table (16 slots) and an empty builder
+
+// Frees any menu under number, makes a new empty popup menu there and points the builder at it.
+// Result: the HMENU, or for dynamic_number the new number; 0 on failure.
+intptr_t create_popup_menu(int32_t number);
+
+void add_menu_item(UINT id, const char* caption);
+void add_menu_separator();
+// Appends a submenu item and makes the new submenu the append target. Beyond max_menu_depth open
+// submenus nothing is appended and nullptr is returned; the target stays where it is.
+HMENU open_submenu(const char* caption);
+void close_submenu();  // ignored at depth 0
+int32_t menu_depth();
+HMENU menu_append_target();  // the menu that the next item goes into
+
+void disable_menu_item(int32_t number, UINT id, int32_t state);
+
+// Brings owner to the foreground and tracks the menu with its top-left corner at (x, y); returns
+// when the menu has closed. 0 without showing anything when the number holds no menu.
+BOOL show_popup_menu(int32_t number, HWND owner, int x, int y);
+BOOL show_menu_handle(HMENU menu, HWND owner, int x, int y);
+
+HMENU menu_handle(int32_t number);
+bool menu_exists(int32_t number);
+void free_menu(int32_t number);
+// Takes the menu out of the table without destroying it; the caller destroys it later.
+HMENU detach_menu(int32_t number);
