@@ -1,0 +1,136 @@
+#include "app/dispatch.h"
+
+#include <windows.h>
+
+#include "about/about_window.h"
+#include "about/product.h"
+#include "app/session_ops.h"
+#include "app/velmora.h"
+#include "catalogue/start_menu_fs.h"
+#include "presentation/commands.h"
+#include "toolkit/process.h"
+#include "toolkit/window.h"
+
+namespace {
+
+constexpr WPARAM run_dialog_command = 401;
+
+void search_drive_c()
+{
+    session_ops().shell_execute(nullptr, "find", "C:\\", nullptr, nullptr, SW_SHOW);
+}
+
+void open_run_dialog()
+{
+    // The window name is an empty string, not none: only the taskbar itself has no title.
+    HWND taskbar = FindWindowA("Shell_TrayWnd", "");
+    if (taskbar)
+        session_ops().send_message(taskbar, WM_COMMAND, run_dialog_command, 0);
+}
+
+void switch_user()
+{
+    session_ops().lock_workstation();
+}
+
+void log_off()
+{
+    session_ops().exit_windows(EWX_LOGOFF, 0);
+}
+
+void run_shutdown(const char* parameters)
+{
+    std::string program = system_shutdown_program();
+    if (!program.empty())
+        session_ops().run_program(program.c_str(), parameters, "", run_hide);
+}
+
+void restart()
+{
+    run_shutdown("-r -f");
+}
+
+void shut_down()
+{
+    run_shutdown("-s -f ");
+}
+
+void quit()
+{
+    g_app.quit_requested.store(1);
+}
+
+struct command_action {
+    uint32_t id;
+    void (*run)();
+};
+
+// "Standby" and "Ruhezustand" are greyed in the menu and have no action.
+const command_action command_actions[] = {
+    {command_search, search_drive_c},
+    {command_run, open_run_dialog},
+    {command_switch_user, switch_user},
+    {command_log_off, log_off},
+    {command_restart, restart},
+    {command_shut_down, shut_down},
+    {command_information, open_about_window},
+    {command_quit, quit},
+};
+
+}  // namespace
+
+std::string system_shutdown_program()
+{
+    // By its full path: the search path begins with the program's own folder and the current
+    // directory, where a planted "shutdown.exe" must not run instead of the system's.
+    char folder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        return "";
+    std::string program = "\"";
+    program.append(folder, length);
+    if (program.back() != '\\')
+        program += '\\';
+    program += "shutdown.exe\"";
+    return program;
+}
+
+void launch_entry(const std::string& entry_path)
+{
+    const std::string user = start_menu_path(user_start_menu);
+    const std::string common = start_menu_path(common_start_menu);
+    // Every candidate that exists is opened, not only the first one found.
+    const std::string candidates[] = {
+        user + entry_path + ".lnk",
+        common + entry_path + ".lnk",
+        user + entry_path + ".url",
+        common + entry_path + ".url",
+    };
+    for (const std::string& candidate : candidates)
+        if (probe_path(candidate) != probe_nothing)
+            session_ops().run_program(candidate.c_str(), "", "", 0);
+}
+
+void dispatch_command(int32_t item, const launch_table& launch)
+{
+    if (launch && item >= 1 && static_cast<size_t>(item) <= launch->size())
+        launch_entry((*launch)[static_cast<size_t>(item) - 1]);
+    for (const command_action& action : command_actions)
+        if (static_cast<int32_t>(action.id) == item)
+            action.run();
+}
+
+void dispatch_control(int32_t control)
+{
+    switch (control) {
+    case homepage_link_control:
+        session_ops().run_program(homepage_url, "", "", 0);
+        break;
+    case email_link_control:
+        session_ops().run_program((std::string("mailto:") + email_address).c_str(), "", "", 0);
+        break;
+    case close_button_control:
+        close_window(about_window_number);
+        break;
+    }
+}

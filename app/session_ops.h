@@ -1,6 +1,7 @@
 #pragma once
 // The calls by which the start menu acts on the session and the shell. The default table calls the
-// platform; tests put recorders in place of the calls that would end the session.
+// platform; tests put recorders in place of the calls that would end the session, and observe
+// where the menu is asked to open.
 
 #include <windows.h>
 
@@ -16,6 +17,8 @@ struct session_operations {
                             uint32_t flags);
     // The edge of the screen that the taskbar occupies (ABE_LEFT 0 ... ABE_BOTTOM 3).
     UINT (*taskbar_edge)();
+    // Shows a popup menu with its top-left corner at (x, y); returns when it has closed.
+    BOOL (*show_menu)(HMENU menu, HWND owner, int x, int y);
 };
 
 extern const session_operations platform_session_operations;

@@ -1,0 +1,80 @@
+// Interception of the Start button.
+//
+// A low-level mouse hook sees every mouse event of the desktop, on the main thread, while that
+// thread waits for messages (inside wait_event or a menu's modal loop). It must answer quickly, so
+// it only tests a left press against the button's rectangle: inside, it raises menu_requested and
+// swallows the press, so the shell never opens its own menu; everything else goes on down the hook
+// chain unchanged. The main loop sees the request within one turn and shows the menu.
+//
+// The shell may restart and make a new Start button; the stored handle is then looked up again
+// before it is used, and the main window, which the old button owned and took with it, is reopened.
+
+#include "app/start_button.h"
+
+#include "app/placement.h"
+#include "app/session_ops.h"
+#include "app/velmora.h"
+#include "catalogue/menu_publication.h"
+#include "toolkit/process.h"
+
+namespace {
+
+// Kept between calls: when the button cannot be measured the previous rectangle stays in use.
+RECT g_hook_button_rect;
+RECT g_placement_button_rect;
+
+}  // namespace
+
+HWND find_start_button()
+{
+    return FindWindowA("Button", nullptr);
+}
+
+HWND current_start_button()
+{
+    if (!g_app.start_button || !IsWindow(g_app.start_button)) {
+        if (HWND button = find_start_button())
+            g_app.start_button = button;
+    }
+    return g_app.start_button;
+}
+
+VELMORA_CALLBACK LRESULT CALLBACK start_button_hook(int code, WPARAM message, LPARAM event)
+{
+    if (code < 0 || message != WM_LBUTTONDOWN)
+        return CallNextHookEx(nullptr, code, message, event);
+
+    GetWindowRect(current_start_button(), &g_hook_button_rect);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    if (PtInRect(&g_hook_button_rect, cursor)) {
+        g_app.menu_requested.store(1);
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, message, event);
+}
+
+bool install_start_button_hook()
+{
+    g_app.mouse_hook = SetWindowsHookExA(WH_MOUSE_LL, start_button_hook, g_app.module, 0);
+    return g_app.mouse_hook != nullptr;
+}
+
+bool place_and_show_menu()
+{
+    shown_menu shown;
+    if (!begin_showing(&shown))
+        return false;
+
+    UINT edge = session_ops().taskbar_edge();
+    GetWindowRect(current_start_button(), &g_placement_button_rect);
+    const RECT& r = g_placement_button_rect;
+    menu_position where = menu_position_for(edge, {r.left, r.top, r.right, r.bottom});
+    if (where.show && shown.menu) {
+        // A choice arrives later as a menu event; it refers to the list of the menu shown now.
+        g_app.shown_launch = shown.launch;
+        session_ops().show_menu(shown.menu, main_window(), where.x, where.y);
+    }
+    end_showing();
+    return true;
+}

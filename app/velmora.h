@@ -29,3 +29,7 @@ extern app_state g_app;
 
 // One turn of the main loop; false once the loop should end. Exposed for tests.
 bool run_main_loop_turn();
+
+// The invisible main window, owner of the start menu. A shell restart destroys it with the Start
+// button that owned it; it is then opened again, owned by the current Start button.
+HWND main_window();
