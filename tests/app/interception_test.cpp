@@ -1,0 +1,226 @@
+// test-lock: desktop
+// The road of one click: a left press on the taskbar's Start button, swallowed by Velmora's mouse
+// hook, opens Velmora's menu at the corner the taskbar's edge selects; everything else goes on to
+// the windows and hooks it was meant for. Driven with SendInput from this separate process.
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "tests/support/test_support.h"
+#include "tests/support/velmora_session.h"
+
+namespace {
+
+using namespace test;
+
+class Interception : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(nullptr);
+        clear_programs_folders();
+        ASSERT_TRUE(start_fake_shell(session_));
+        RECT rect = {};
+        GetWindowRect(fake_start_button(), &rect);
+        button_ = rect;
+    }
+    void TearDown() override
+    {
+        press_key(VK_ESCAPE);
+        end_session(session_);
+        clear_programs_folders();
+        CoUninitialize();
+    }
+
+    // Starts the recording build and waits until its first menu is built.
+    void start(int edge = -1)
+    {
+        ASSERT_TRUE(start_velmora(session_, "velmora_recording.exe", edge));
+        ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild end", 1, 30000));
+    }
+    int menus_shown() { return count_lines(session_.record_log, "menu shown"); }
+    int shell_lines(const char* text) { return count_lines(session_.shell_log, text); }
+    // Fills the user's Programs folder with copies of one shortcut, so that a rebuild takes a while.
+    void add_many_shortcuts(int count)
+    {
+        std::string folder = programs_folder(CSIDL_STARTMENU) + "Many\\";
+        make_folders(folder);
+        std::string first = folder + "Entry 0.lnk";
+        ASSERT_TRUE(create_shortcut(first, fixture_path("record_launch.exe"), "", ""));
+        for (int i = 1; i < count; ++i)
+            CopyFileA(first.c_str(), (folder + "Entry " + std::to_string(i) + ".lnk").c_str(), FALSE);
+    }
+
+    velmora_session session_;
+    RECT button_ = {};
+};
+
+TEST_F(Interception, StartButtonOpensTheMenuAtTheCornerOfTheTaskbarEdge)
+{
+    const struct {
+        int edge;
+        bool shown;
+        int y_offset;
+    } rows[] = {
+        {ABE_BOTTOM, true, 0},
+        {ABE_LEFT, true, 30},
+        {ABE_TOP, true, 30},
+        {ABE_RIGHT, true, 0},
+        {7, false, 0},  // no edge the shell knows: nothing is shown, the request is dropped
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.edge);
+        start(row.edge);
+        click_start_button();
+        ASSERT_TRUE(wait_for_lines(session_.record_log, "taskbar_edge", 1, 5000));
+        if (row.shown) {
+            ASSERT_TRUE(wait_for_menu(true, 5000));
+            std::string expected = "menu shown x=" + std::to_string(button_.left) +
+                                   " y=" + std::to_string(button_.top + row.y_offset);
+            EXPECT_EQ(count_lines(session_.record_log, expected), 1);
+            RECT menu = {};
+            GetWindowRect(visible_menu_window(), &menu);
+            EXPECT_EQ(menu.left, button_.left);
+            press_key(VK_ESCAPE);
+            ASSERT_TRUE(wait_for_menu(false, 5000));
+        } else {
+            pump_messages(300);
+            EXPECT_EQ(visible_menu_window(), nullptr);
+            EXPECT_EQ(menus_shown(), 0);
+        }
+        // Served once: the request was cleared whatever happened.
+        pump_messages(200);
+        EXPECT_EQ(count_lines(session_.record_log, "taskbar_edge"), 1);
+        EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0) << "the press was swallowed";
+        EXPECT_EQ(close_velmora(session_), 0);
+    }
+}
+
+// A low-level hook of another program, installed before Velmora's, sees what Velmora passes on.
+HHOOK g_other_hook;
+int g_other_hook_presses;
+LRESULT CALLBACK other_hook(int code, WPARAM message, LPARAM event)
+{
+    if (code == HC_ACTION && message == WM_LBUTTONDOWN)
+        ++g_other_hook_presses;
+    return CallNextHookEx(g_other_hook, code, message, event);
+}
+
+int g_target_presses;
+LRESULT CALLBACK target_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_LBUTTONDOWN)
+        ++g_target_presses;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
+{
+    g_other_hook = SetWindowsHookExA(WH_MOUSE_LL, other_hook, GetModuleHandleA(nullptr), 0);
+    ASSERT_NE(g_other_hook, nullptr);
+    WNDCLASSA target_class = {};
+    target_class.lpfnWndProc = target_procedure;
+    target_class.hInstance = GetModuleHandleA(nullptr);
+    target_class.lpszClassName = "InterceptionTarget";
+    RegisterClassA(&target_class);
+    HWND target = CreateWindowExA(WS_EX_TOPMOST, "InterceptionTarget", "target", WS_POPUP | WS_VISIBLE,
+                                  400, 300, 200, 100, nullptr, nullptr, target_class.hInstance, nullptr);
+    ASSERT_NE(target, nullptr);
+    start();
+
+    // A left click elsewhere reaches the window under the cursor and the other hook.
+    g_other_hook_presses = g_target_presses = 0;
+    click(500, 350);
+    EXPECT_TRUE(wait_until([] { return g_target_presses == 1; }, 3000));
+    EXPECT_EQ(g_other_hook_presses, 1);
+
+    // A right click on the Start button reaches the button and opens nothing.
+    int centre_x = (button_.left + button_.right) / 2, centre_y = (button_.top + button_.bottom) / 2;
+    click(centre_x, centre_y, true);
+    EXPECT_TRUE(wait_for_lines(session_.shell_log, "button WM_RBUTTONUP", 1, 3000));
+    EXPECT_EQ(shell_lines("button WM_RBUTTONDOWN"), 1);
+    pump_messages(300);
+    EXPECT_EQ(menus_shown(), 0);
+
+    // A left press on it is swallowed: neither the button nor the other hook sees it; the release
+    // that follows reaches the button.
+    move_mouse(centre_x, centre_y);
+    mouse_button(true);
+    ASSERT_TRUE(wait_for_menu(true, 5000));
+    press_key(VK_ESCAPE);
+    ASSERT_TRUE(wait_for_menu(false, 5000));
+    mouse_button(false);
+    EXPECT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 1, 3000));
+    EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0);
+    EXPECT_EQ(g_other_hook_presses, 1);
+
+    UnhookWindowsHookEx(g_other_hook);
+    DestroyWindow(target);
+    UnregisterClassA("InterceptionTarget", target_class.hInstance);
+}
+
+TEST_F(Interception, AClickDuringARebuildOpensTheMenuRightAfterIt)
+{
+    add_many_shortcuts(600);
+    ASSERT_TRUE(start_velmora(session_, "velmora_recording.exe"));
+    ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild begin", 1, 10000));
+
+    // Two clicks while the rebuild runs: held, then served once.
+    click_start_button();
+    click_start_button();
+    pump_messages(100);
+    if (count_lines(session_.record_log, "rebuild end") == 0) {
+        EXPECT_EQ(menus_shown(), 0) << "no menu during the rebuild";
+    }
+    ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild end", 1, 60000));
+    ASSERT_TRUE(wait_for_menu(true, 5000));
+    std::vector<std::string> lines = read_lines(session_.record_log);
+    size_t end = 0, shown = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == "rebuild end" && !end)
+            end = i;
+        if (lines[i].rfind("menu shown", 0) == 0 && !shown)
+            shown = i;
+    }
+    EXPECT_LT(end, shown) << "the menu opened after the rebuild ended";
+
+    // A click while the menu is open is swallowed and opens no second menu.
+    click_start_button();
+    pump_messages(300);
+    EXPECT_NE(visible_menu_window(), nullptr);
+    press_key(VK_ESCAPE);
+    ASSERT_TRUE(wait_for_menu(false, 5000));
+    pump_messages(500);
+    EXPECT_EQ(menus_shown(), 1);
+    EXPECT_EQ(visible_menu_window(), nullptr);
+}
+
+TEST_F(Interception, TheStartButtonWorksAgainAfterTheShellRestarts)
+{
+    start();
+    stop_fake_shell(session_);
+    ASSERT_EQ(fake_start_button(), nullptr);
+    pump_messages(300);
+    ASSERT_TRUE(start_fake_shell(session_));
+
+    click_start_button();
+    ASSERT_TRUE(wait_for_menu(true, 5000));
+    EXPECT_EQ(menus_shown(), 1);
+    press_key(VK_ESCAPE);
+    ASSERT_TRUE(wait_for_menu(false, 5000));
+    EXPECT_EQ(close_velmora(session_), 0);
+}
+
+TEST_F(Interception, QuittingDuringARebuildStillEndsWithExitCodeZero)
+{
+    add_many_shortcuts(600);
+    ASSERT_TRUE(start_velmora(session_, "velmora_recording.exe"));
+    ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild begin", 1, 10000));
+    EXPECT_EQ(close_velmora(session_, 20000), 0);
+}
+
+}  // namespace
