@@ -1,4 +1,56 @@
-// Placeholder until the about window lands.
 #include "about/about_window.h"
 
-void open_about_window() {}
+#include <string>
+
+#include "about/product.h"
+#include "presentation/item_bitmaps.h"
+#include "toolkit/colour.h"
+#include "toolkit/control.h"
+#include "toolkit/date.h"
+#include "toolkit/image.h"
+#include "toolkit/window.h"
+
+namespace {
+
+constexpr int client_width = 300;
+constexpr int client_height = 250;
+constexpr colour_value link_hover_colour = rgb(0, 53, 213);
+constexpr char build_date_mask[] = "%hh:%ii:%ss Uhr - %dd.%mm.%yyyy";
+
+struct text_line {
+    int32_t control;
+    int y;
+    int width;
+    std::string text;
+};
+
+}  // namespace
+
+void open_about_window()
+{
+    // A window already open under the number is replaced, so there is never more than one.
+    if (!open_window(about_window_number, 0, 0, client_width, client_height, "Informationen",
+                     window_centre_screen))
+        return;
+
+    create_image_control(1, 0, 0, 0, 0, image_handle(banner_image), 0);
+
+    const text_line lines[] = {
+        {2, 60, 300, "Programm:\tVelmora"},
+        {3, 80, 250, std::string("Version:\t\t") + version_text},
+        {4, 100, 250, "Betriebssystem:\tWindows 7"},
+        {5, 120, 250, "Sprache:\tDeutsch"},
+        {6, 140, 250, "Kompilierung:\t" + format_date(build_date_mask, build_date)},
+        {7, 160, 250, "Programmierer:\tTobren"},
+        {8, 180, 250, "Homepage:"},
+        {9, 200, 250, "E-Mail-Adresse:"},
+    };
+    for (const text_line& line : lines)
+        create_text_control(line.control, 10, line.y, line.width, 20, line.text.c_str(), 0);
+
+    create_hyperlink_control(homepage_link_control, 90, 180, 150, 20, homepage_url,
+                             link_hover_colour, hyperlink_underline);
+    create_hyperlink_control(email_link_control, 90, 200, 150, 20, email_address,
+                             link_hover_colour, hyperlink_underline);
+    create_button_control(close_button_control, 190, 220, 100, 20, "Schließen", 0);
+}
