@@ -1,0 +1,131 @@
+// What Velmora costs while it waits: the CPU time of the program and of the Wine server over 20 s
+// of idling beside the fake taskbar, against a process that only sleeps.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+#include "tests/support/velmora_session.h"
+
+namespace {
+
+constexpr DWORD idle_ms = 20000;
+
+double process_cpu_ms(HANDLE process)
+{
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(process, &created, &ended, &kernel, &user))
+        return -1;
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+// The Wine server of this prefix, seen through Wine's Z: drive: its pid and CPU time from /proc.
+std::string wineserver_stat_path()
+{
+    char prefix[MAX_PATH * 2] = {};
+    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix))
+        return "";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return "";
+    std::string result;
+    do {
+        std::string pid = found.cFileName;
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string folder = "Z:\\proc\\" + pid + "\\";
+        std::string command = test::read_file(folder + "cmdline");
+        if (command.find("wineserver") == std::string::npos)
+            continue;
+        std::string environment = test::read_file(folder + "environ");
+        if (environment.find(std::string("WINEPREFIX=") + prefix + '\0') == std::string::npos)
+            continue;
+        result = folder + "stat";
+        break;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return result;
+}
+
+double wineserver_cpu_ms(const std::string& stat_path)
+{
+    std::string stat = test::read_file(stat_path);
+    size_t close = stat.rfind(')');
+    if (stat_path.empty() || close == std::string::npos)
+        return -1;
+    // After the command name come the fields from 3 (state) on; utime and stime are 14 and 15,
+    // in clock ticks of 1/100 s.
+    std::vector<unsigned long long> fields;
+    const char* p = stat.c_str() + close + 1;
+    while (*p) {
+        char* end = nullptr;
+        while (*p == ' ')
+            ++p;
+        fields.push_back(std::strtoull(p, &end, 10));
+        if (end == p)  // the state letter
+            ++end;
+        p = end;
+    }
+    if (fields.size() < 13)
+        return -1;
+    return static_cast<double>(fields[11] + fields[12]) * 10.0;
+}
+
+void print(const char* name, double value, const char* unit)
+{
+    std::printf("BENCH\t%s\t%.1f\t%s\n", name, value, unit);
+}
+
+}  // namespace
+
+int main()
+{
+    std::string server = wineserver_stat_path();
+    if (server.empty())
+        std::printf("wineserver not found through Z:\\proc; its figures are left out\n");
+
+    // A process that only sleeps, as the baseline of what waiting costs here.
+    std::string folder = test::make_temp_folder("velmora_idle");
+    test::child_process sleeper = test::start_process(
+        "\"" + test::fixture_path("record_launch.exe") + "\" \"" + folder + "sleeper.log\" sleep=" +
+        std::to_string(idle_ms + 5000));
+    Sleep(1000);
+    double sleeper_start = process_cpu_ms(sleeper.process);
+    double server_start = wineserver_cpu_ms(server);
+    Sleep(idle_ms);
+    double sleeper_cpu = process_cpu_ms(sleeper.process) - sleeper_start;
+    double server_with_sleeper = wineserver_cpu_ms(server) - server_start;
+    test::kill_process(sleeper);
+    test::close_process(sleeper);
+
+    test::velmora_session session;
+    if (!test::start_fake_shell(session) || !test::start_velmora(session, "Velmora.exe")) {
+        std::printf("could not start Velmora\n");
+        return 1;
+    }
+    Sleep(6000);  // past start-up and the first menu build
+    double velmora_start = process_cpu_ms(session.velmora.process);
+    server_start = wineserver_cpu_ms(server);
+    Sleep(idle_ms);
+    double velmora_cpu = process_cpu_ms(session.velmora.process) - velmora_start;
+    double server_with_velmora = wineserver_cpu_ms(server) - server_start;
+    test::end_session(session);
+    test::remove_tree(folder);
+
+    print("idle 20 s: Velmora CPU", velmora_cpu, "ms");
+    print("idle 20 s: sleeping process CPU", sleeper_cpu, "ms");
+    print("idle 20 s: Velmora CPU share of one core", velmora_cpu / idle_ms * 100.0, "%");
+    if (!server.empty()) {
+        print("idle 20 s: wineserver CPU beside Velmora", server_with_velmora, "ms");
+        print("idle 20 s: wineserver CPU beside the sleeper", server_with_sleeper, "ms");
+    }
+    return 0;
+}
