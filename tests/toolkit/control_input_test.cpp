@@ -1,6 +1,6 @@
 // test-lock: desktop
 // Controls under the real mouse: the hyperlink's hover colour, underline and cursor read back from
-// the screen, the events of hyperlink and image clicks, double clicks and drags.
+// the screen, and the events of hyperlink and image clicks and double clicks.
 
 #include <gtest/gtest.h>
 
@@ -204,48 +204,6 @@ TEST_F(ControlInput, ImageReportsClicksDoubleClicksAndRightClicks)
         for (const auto& event : events)
             EXPECT_EQ(event.item, 1) << c.what;
     }
-    close_window(1);
-    DeleteObject(banner);
-}
-
-TEST_F(ControlInput, ImageDragBeyondTheThresholdStartsADragOnce)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, 200, 60, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP banner = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HWND image = create_image_control(1, 10, 10, 0, 0, banner, 0);
-    run_events(100);
-    int threshold = GetSystemMetrics(SM_CXDRAG);
-
-    // Within the threshold: no drag.
-    POINT start = on(image, 20, 20);
-    test::move_mouse(start.x, start.y);
-    test::mouse_button(true);
-    run_events(50);
-    test::move_mouse(start.x + threshold, start.y);
-    auto events = test::collect_events(50);
-    test::mouse_button(false);
-    auto after = test::collect_events(300);
-    events.insert(events.end(), after.begin(), after.end());
-    EXPECT_EQ(test::count_events(events, control_event, drag_start_event_type), 0);
-
-    pause_between_clicks();
-    test::move_mouse(start.x, start.y);
-    test::mouse_button(true);
-    events = test::collect_events(50);
-    EXPECT_EQ(GetCapture(), image);
-    for (int step = 1; step <= 4; ++step) {
-        test::move_mouse(start.x + step * (threshold + 2), start.y);
-        auto more = test::collect_events(50);
-        events.insert(events.end(), more.begin(), more.end());
-    }
-    EXPECT_NE(GetCapture(), image);  // tracking ended with the drag start
-    test::mouse_button(false);
-    auto more = test::collect_events(300);
-    events.insert(events.end(), more.begin(), more.end());
-    EXPECT_EQ(test::count_events(events, control_event, drag_start_event_type), 1);
-
     close_window(1);
     DeleteObject(banner);
 }
