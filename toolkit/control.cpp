@@ -97,7 +97,7 @@ struct control_library {
     bool right_double_click;  // the release after a right double click raises nothing
 };
 
-control_library g;
+control_library g_library;
 
 LRESULT text_colour_hook(control_slot* slot, UINT message, WPARAM wparam, LPARAM);
 LRESULT hyperlink_colour_hook(control_slot* slot, UINT message, WPARAM wparam, LPARAM);
@@ -117,8 +117,8 @@ bool valid_number(int32_t number)
 control_slot* slot_of(HWND window)
 {
     auto id = static_cast<int32_t>(GetWindowLongPtrA(window, GWLP_ID));
-    control_slot* slot = g.controls.find(id);
-    return slot && slot->window && slot->window == window ? slot : nullptr;
+    control_slot* slot = g_library.controls.find(id);
+    return slot && slot->window == window ? slot : nullptr;
 }
 
 control_slot* slot_of(HWND window, const control_kind* kind)
@@ -137,7 +137,7 @@ void unregister_control(HWND window)
     auto number = static_cast<int32_t>(GetWindowLongPtrA(window, GWLP_ID));
     RemovePropA(window, control_number_property);
     SetWindowLongPtrA(window, GWLP_ID, unregistered_id);
-    g.controls.release(number);
+    g_library.controls.release(number);
 }
 
 LRESULT CALLBACK VELMORA_CALLBACK common_procedure(HWND window, UINT message, WPARAM wparam,
@@ -156,9 +156,9 @@ LRESULT CALLBACK VELMORA_CALLBACK common_procedure(HWND window, UINT message, WP
 HWND make_control_window(const char* window_class, const char* text, DWORD style, DWORD ex_style,
                          int x, int y, int width, int height)
 {
-    if (!g.container)
+    if (!g_library.container)
         return nullptr;
-    return CreateWindowExA(ex_style, window_class, text, style, x, y, width, height, g.container,
+    return CreateWindowExA(ex_style, window_class, text, style, x, y, width, height, g_library.container,
                            reinterpret_cast<HMENU>(unregistered_id), GetModuleHandleA(nullptr),
                            nullptr);
 }
@@ -166,14 +166,14 @@ HWND make_control_window(const char* window_class, const char* text, DWORD style
 // Puts a freshly made window under the number. On failure the window is destroyed.
 control_slot* register_control(int32_t number, HWND window, const control_kind* kind)
 {
-    control_slot* slot = g.controls.claim(&number);
+    control_slot* slot = g_library.controls.claim(&number);
     if (!slot) {
         DestroyWindow(window);
         return nullptr;
     }
     if (slot->window) {
         DestroyWindow(slot->window);  // its WM_NCDESTROY frees the number
-        slot = g.controls.find(number);
+        slot = g_library.controls.find(number);
     }
     slot->window = window;
     slot->kind = kind;
@@ -182,7 +182,7 @@ control_slot* register_control(int32_t number, HWND window, const control_kind* 
              reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1));
     slot->previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(common_procedure)));
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(g.default_font), 1);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_library.default_font), 1);
     return slot_of(window);
 }
 
@@ -318,7 +318,7 @@ LRESULT CALLBACK VELMORA_CALLBACK image_procedure(HWND window, UINT message, WPA
 {
     control_slot* slot = slot_of(window, &image_kind);
     if (!slot)
-        return CallWindowProcA(g.static_procedure, window, message, wparam, lparam);
+        return CallWindowProcA(g_library.static_procedure, window, message, wparam, lparam);
     image_data& image = slot->image;
     switch (message) {
     case STM_SETIMAGE:
@@ -347,8 +347,8 @@ LRESULT CALLBACK VELMORA_CALLBACK image_procedure(HWND window, UINT message, WPA
                        static_cast<SHORT>(GET_Y_LPARAM(lparam))};
         break;
     case WM_MOUSEMOVE:
-        if (image.tracking && (std::abs(GET_X_LPARAM(lparam) - image.press.x) > g.drag_width ||
-                               std::abs(GET_Y_LPARAM(lparam) - image.press.y) > g.drag_height)) {
+        if (image.tracking && (std::abs(GET_X_LPARAM(lparam) - image.press.x) > g_library.drag_width ||
+                               std::abs(GET_Y_LPARAM(lparam) - image.press.y) > g_library.drag_height)) {
             image.tracking = 0;
             ReleaseCapture();
             post_control_event(window, drag_start_event_type);
@@ -369,19 +369,19 @@ LRESULT CALLBACK VELMORA_CALLBACK image_procedure(HWND window, UINT message, WPA
         post_control_event(window, double_click_event_type);
         return 0;
     case WM_RBUTTONUP:
-        if (g.right_double_click)
-            g.right_double_click = false;
+        if (g_library.right_double_click)
+            g_library.right_double_click = false;
         else
             post_control_event(window, right_click_event_type);
         return 0;
     case WM_RBUTTONDBLCLK:
         post_control_event(window, right_double_click_event_type);
-        g.right_double_click = true;
+        g_library.right_double_click = true;
         return 0;
     default:
         break;
     }
-    return CallWindowProcA(g.static_procedure, window, message, wparam, lparam);
+    return CallWindowProcA(g_library.static_procedure, window, message, wparam, lparam);
 }
 
 // ---- hyperlinks ----------------------------------------------------------------------------
@@ -459,7 +459,7 @@ LRESULT CALLBACK VELMORA_CALLBACK hyperlink_procedure(HWND window, UINT message,
         return DefWindowProcA(window, message, wparam, lparam);
     switch (message) {
     case WM_SETCURSOR:
-        SetCursor(g.hyperlink_cursor);
+        SetCursor(g_library.hyperlink_cursor);
         return 1;
     case WM_MOUSEMOVE:
         track_hover(window, lparam);
@@ -505,7 +505,7 @@ LRESULT CALLBACK VELMORA_CALLBACK hyperlink_procedure(HWND window, UINT message,
 
 control_list_record* list_record_of(HWND window)
 {
-    return static_cast<control_list_record*>(GetPropA(window, g.list_property));
+    return static_cast<control_list_record*>(GetPropA(window, g_library.list_property));
 }
 
 LRESULT CALLBACK VELMORA_CALLBACK list_watch_procedure(HWND window, UINT message, WPARAM wparam,
@@ -514,11 +514,11 @@ LRESULT CALLBACK VELMORA_CALLBACK list_watch_procedure(HWND window, UINT message
     control_list_record* record = list_record_of(window);
     WNDPROC previous = record ? record->previous : nullptr;
     if (message == WM_NCDESTROY && record) {
-        if (g.list_window == window) {
-            g.list_window = nullptr;
-            g.container = nullptr;
+        if (g_library.list_window == window) {
+            g_library.list_window = nullptr;
+            g_library.container = nullptr;
         }
-        RemovePropA(window, g.list_property);
+        RemovePropA(window, g_library.list_property);
         heap_free(record);
     }
     if (!previous)
@@ -530,11 +530,11 @@ LRESULT CALLBACK VELMORA_CALLBACK list_watch_procedure(HWND window, UINT message
 
 void init_control_library()
 {
-    g.default_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    g.controls.init(table_slots, table_slots);
-    g.list_window = nullptr;
-    g.container = nullptr;
-    std::snprintf(g.list_property, sizeof g.list_property, "VelmoraControlList_%llu",
+    g_library.default_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    g_library.controls.init(table_slots, table_slots);
+    g_library.list_window = nullptr;
+    g_library.container = nullptr;
+    std::snprintf(g_library.list_property, sizeof g_library.list_property, "VelmoraControlList_%llu",
                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))));
     INITCOMMONCONTROLSEX classes = {sizeof classes, common_control_classes};
     InitCommonControlsEx(&classes);
@@ -553,14 +553,14 @@ HWND create_image_control(int32_t number, int x, int y, int width, int height, H
     HWND window = make_control_window("STATIC", nullptr, image_style, flags, x, y, width, height);
     if (!window)
         return nullptr;
-    if (!g.drag_width) {
-        g.drag_width = GetSystemMetrics(SM_CXDRAG);
-        g.drag_height = GetSystemMetrics(SM_CYDRAG);
+    if (!g_library.drag_width) {
+        g_library.drag_width = GetSystemMetrics(SM_CXDRAG);
+        g_library.drag_height = GetSystemMetrics(SM_CYDRAG);
     }
     auto below = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(image_procedure)));
-    if (!g.static_procedure)
-        g.static_procedure = below;
+    if (!g_library.static_procedure)
+        g_library.static_procedure = below;
     control_slot* slot = register_control(number, window, &image_kind);
     if (!slot)
         return nullptr;
@@ -596,10 +596,10 @@ HWND create_hyperlink_control(int32_t number, int x, int y, int width, int heigh
         make_control_window("STATIC", text ? text : "", hyperlink_style, 0, x, y, width, height);
     if (!window)
         return nullptr;
-    if (!g.hyperlink_cursor) {
-        g.hyperlink_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND
-        if (!g.hyperlink_cursor)
-            g.hyperlink_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    if (!g_library.hyperlink_cursor) {
+        g_library.hyperlink_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND
+        if (!g_library.hyperlink_cursor)
+            g_library.hyperlink_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     }
     control_slot* slot = register_control(number, window, &hyperlink_kind);
     if (!slot)
@@ -610,7 +610,7 @@ HWND create_hyperlink_control(int32_t number, int x, int y, int width, int heigh
         DestroyWindow(window);
         return nullptr;
     }
-    record->font = g.default_font;
+    record->font = g_library.default_font;
     record->flags = flags;
     record->hover = static_cast<colour_value>(hover_colour);
     slot->text.link = record;
@@ -634,18 +634,18 @@ HWND create_button_control(int32_t number, int x, int y, int width, int height, 
 
 HWND control_handle(int32_t number)
 {
-    control_slot* slot = g.controls.find(number);
+    control_slot* slot = g_library.controls.find(number);
     return slot ? slot->window : nullptr;
 }
 
 int32_t control_table_size()
 {
-    return g.controls.size();
+    return g_library.controls.size();
 }
 
 bool set_control_colours(int32_t number, int32_t front, int32_t back)
 {
-    control_slot* slot = g.controls.find(number);
+    control_slot* slot = g_library.controls.find(number);
     if (!slot || !slot->window || (slot->kind != &text_kind && slot->kind != &hyperlink_kind))
         return false;
     HBRUSH brush = nullptr;
@@ -662,30 +662,30 @@ bool set_control_colours(int32_t number, int32_t front, int32_t back)
 
 HWND use_control_list(HWND window)
 {
-    HWND previous = g.list_window;
+    HWND previous = g_library.list_window;
     if (!window)
         return previous;
     if (previous)
         if (control_list_record* current = list_record_of(previous))
-            current->saved_container = g.container;
+            current->saved_container = g_library.container;
     if (control_list_record* record = list_record_of(window)) {
-        g.container = record->saved_container;
+        g_library.container = record->saved_container;
     } else {
         auto* fresh = static_cast<control_list_record*>(heap_alloc(sizeof(control_list_record)));
-        if (!fresh || !SetPropA(window, g.list_property, fresh)) {
+        if (!fresh || !SetPropA(window, g_library.list_property, fresh)) {
             // Without the record the window's end would go unnoticed: no list rather than a stale one.
             heap_free(fresh);
-            g.list_window = nullptr;
-            g.container = nullptr;
+            g_library.list_window = nullptr;
+            g_library.container = nullptr;
             return previous;
         }
         fresh->window = window;
         fresh->saved_container = window;
         fresh->previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
             window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_watch_procedure)));
-        g.container = window;
+        g_library.container = window;
     }
-    g.list_window = window;
+    g_library.list_window = window;
     return previous;
 }
 
