@@ -35,6 +35,11 @@ HWND create_button_control(int32_t number, int x, int y, int width, int height, 
                            uint32_t flags);
 
 HWND control_handle(int32_t number);  // nullptr for a free number
+int32_t control_table_size();         // slots of the control table (it grows, never shrinks)
+
+// Text colour and background of a text or hyperlink control (colour values, no_colour for the
+// defaults). false when the number holds no such control or the background brush cannot be made.
+bool set_control_colours(int32_t number, int32_t front, int32_t back);
 
 // Makes window the current control list and returns the previous one; with nullptr only returns it.
 HWND use_control_list(HWND window);

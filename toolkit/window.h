@@ -52,6 +52,7 @@ intptr_t open_window(int32_t number, int x, int y, int width, int height, const 
 void close_window(int32_t number);  // nothing happens for a free number
 void close_all_windows();           // shutdown: every window of the table
 HWND window_handle(int32_t number); // 0 for a free number
+int32_t window_table_size();        // slots of the window table (it grows, never shrinks)
 
 // Waits for the next event: timeout -1 without limit, 0 not at all, n at most n milliseconds.
 int32_t wait_event(int32_t timeout_ms);
