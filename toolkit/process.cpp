@@ -93,6 +93,16 @@ constexpr std::size_t command_line_limit = 32767;
 // shells copy longer names into fixed buffers and overrun them, so they never see one.
 constexpr std::size_t shell_file_limit = 2 * MAX_PATH;
 
+// Kept programs carry dynamic identifiers; 1 (a start without keep) and the rest name none.
+bool kept_identifier(intptr_t program, int32_t* identifier)
+{
+    const auto narrow = static_cast<int32_t>(program);
+    if (narrow != program || narrow < first_dynamic_id)
+        return false;
+    *identifier = narrow;
+    return true;
+}
+
 // The common end of both ways to start: wait, then hand the process back or keep it.
 intptr_t finish_launch(HANDLE process, uint32_t flags)
 {
@@ -253,19 +263,20 @@ intptr_t run_program(const char* file)
 
 HANDLE program_process(intptr_t program)
 {
-    if (program < first_dynamic_id || program > INT32_MAX)
+    int32_t identifier = 0;
+    if (!kept_identifier(program, &identifier))
         return nullptr;
     scoped_lock lock(&g_process.programs_lock);
-    program_record* record = g_process.programs.find(static_cast<int32_t>(program));
+    program_record* record = g_process.programs.find(identifier);
     return record ? record->process : nullptr;
 }
 
 void forget_program(intptr_t program)
 {
-    if (program < first_dynamic_id || program > INT32_MAX)
+    int32_t identifier = 0;
+    if (!kept_identifier(program, &identifier))
         return;
     scoped_lock lock(&g_process.programs_lock);
-    const auto identifier = static_cast<int32_t>(program);
     program_record* record = g_process.programs.find(identifier);
     if (!record)
         return;
