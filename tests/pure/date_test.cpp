@@ -39,6 +39,8 @@ TEST(FormatDate, WritesZerosForADateThatCannotBeConverted)
     for (int32_t date : {-1, -86400, INT32_MIN}) {
         EXPECT_EQ(format_date("%dd.%mm.%yyyy", date), "00.00.0000") << date;
         EXPECT_EQ(format_date("%yy %hh:%ii:%ss", date), "00 00:00:00") << date;
+        EXPECT_EQ(date_year(date) | date_month(date) | date_day(date) | date_hour(date) |
+                      date_minute(date) | date_second(date), 0) << date;
     }
 }
 
@@ -89,35 +91,8 @@ TEST(FormatDate, FormatsMasksOfAnyLength)
     EXPECT_EQ(format_date(plain.c_str(), about_window_date), plain);
 }
 
-TEST(DateFields, MatchKnownDates)
-{
-    const struct {
-        int32_t date;
-        int32_t year, month, day, hour, minute, second;
-    } rows[] = {
-        {0, 1970, 1, 1, 0, 0, 0},
-        {68169600, 1972, 2, 29, 0, 0, 0},       // first leap day of the range
-        {946684799, 1999, 12, 31, 23, 59, 59},  // last second of a century year's eve
-        {951782400, 2000, 2, 29, 0, 0, 0},      // 2000 is a leap year (divisible by 400)
-        {1234567890, 2009, 2, 13, 23, 31, 30},
-        {about_window_date, 2009, 7, 26, 20, 3, 23},
-        {1709251199, 2024, 2, 29, 23, 59, 59},
-        {INT32_MAX, 2038, 1, 19, 3, 14, 7},
-        {-1, 0, 0, 0, 0, 0, 0},  // cannot be converted
-        {INT32_MIN, 0, 0, 0, 0, 0, 0},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(date_year(row.date), row.year) << row.date;
-        EXPECT_EQ(date_month(row.date), row.month) << row.date;
-        EXPECT_EQ(date_day(row.date), row.day) << row.date;
-        EXPECT_EQ(date_hour(row.date), row.hour) << row.date;
-        EXPECT_EQ(date_minute(row.date), row.minute) << row.date;
-        EXPECT_EQ(date_second(row.date), row.second) << row.date;
-    }
-}
-
-// Walks every day of the convertible range with a calendar kept by hand: month lengths, the leap
-// rule of 4, 100 and 400 years, and the day, month and year rolling over.
+// Walks every day of the convertible range (0 to 2147483647) with a calendar kept by hand: month
+// lengths, the leap rule of 4, 100 and 400 years, and the day, month and year rolling over.
 TEST(DateFields, FollowTheCalendarOverEveryDayOfTheRange)
 {
     int32_t year = 1970;
