@@ -1,15 +1,368 @@
-// Placeholder until the process services land.
+// Process services. Three lists live here, each behind its own critical section:
+//   - programs kept with run_keep, in a numbered table under dynamic identifiers (never 0 or 1,
+//     the other results of run_program);
+//   - windows that a message box disabled, with the thread that must enable them again;
+//   - threads started by create_thread, with the numbers handed out for them.
+// The locks are made by the two init functions at start-up, before any other thread exists.
+// run_program tries CreateProcessA first: only a program starts that way, and everything else
+// (a shortcut, a URL, a document) fails there and is opened by the shell's default action.
+
 #include "toolkit/process.h"
 
-void init_process_library() {}
-void init_thread_library() {}
-intptr_t run_program(const char*, const char*, const char*, uint32_t) { return 0; }
-intptr_t run_program(const char*) { return 0; }
-HANDLE program_process(intptr_t) { return nullptr; }
-void forget_program(intptr_t) {}
-int message_box(const char* caption, const char* text, UINT type) { return MessageBoxA(nullptr, text, caption, type); }
-int32_t os_version() { return 70; }
-int32_t create_thread(thread_procedure, void*) { return 0; }
-HANDLE thread_running(int32_t) { return nullptr; }
-void close_thread_handles() {}
-void delay(DWORD milliseconds) { Sleep(milliseconds); }
+#include <shellapi.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "toolkit/command_line.h"
+#include "toolkit/heap.h"
+#include "toolkit/numbered_table.h"
+#include "toolkit/version_table.h"
+
+namespace {
+
+class scoped_lock {
+public:
+    explicit scoped_lock(CRITICAL_SECTION* section) : section_(section) { EnterCriticalSection(section_); }
+    ~scoped_lock() { LeaveCriticalSection(section_); }
+    scoped_lock(const scoped_lock&) = delete;
+    scoped_lock& operator=(const scoped_lock&) = delete;
+
+private:
+    CRITICAL_SECTION* section_;
+};
+
+// Grows a heap array of records to room for at least needed; false when memory is short.
+template <typename Record>
+bool reserve_records(Record** records, int32_t* capacity, int32_t needed)
+{
+    if (needed <= *capacity)
+        return true;
+    const int32_t grown = *capacity ? *capacity * 2 : 8;
+    void* block = heap_realloc(*records, sizeof(Record) * static_cast<std::size_t>(grown));
+    if (!block)
+        return false;
+    *records = static_cast<Record*>(block);
+    *capacity = grown;
+    return true;
+}
+
+struct program_record {
+    HANDLE process;  // nullptr when the shell started the file without giving a process
+};
+
+struct disabled_window {
+    DWORD thread;  // the thread whose message box disabled the window
+    HWND window;
+};
+
+struct process_state {
+    bool ready;
+    CRITICAL_SECTION programs_lock;  // guards programs
+    numbered_table<program_record> programs;
+    CRITICAL_SECTION disabled_lock;  // guards disabled, disabled_count and disabled_capacity
+    disabled_window* disabled;
+    int32_t disabled_count;
+    int32_t disabled_capacity;
+};
+process_state g_process;
+
+struct thread_record {
+    HANDLE handle;
+    int32_t number;
+};
+
+struct thread_state {
+    bool ready;
+    CRITICAL_SECTION lock;  // guards records, count, capacity and last_number
+    thread_record* records;
+    int32_t count;
+    int32_t capacity;
+    int32_t last_number;
+};
+thread_state g_threads;
+
+constexpr uint32_t supported_run_flags = run_wait | run_hide | run_keep;
+
+// CreateProcessA takes command lines of up to 32767 characters with the terminating zero. The
+// shell would start a program with a longer one cut short and report success.
+constexpr std::size_t command_line_limit = 32767;
+
+// No path the shell can open is longer than MAX_PATH, and URLs in a start menu are short. Some
+// shells copy longer names into fixed buffers and overrun them, so they never see one.
+constexpr std::size_t shell_file_limit = 2 * MAX_PATH;
+
+// Kept programs carry dynamic identifiers; 1 (a start without keep) and the rest name none.
+bool kept_identifier(intptr_t program, int32_t* identifier)
+{
+    const auto narrow = static_cast<int32_t>(program);
+    if (narrow != program || narrow < first_dynamic_id)
+        return false;
+    *identifier = narrow;
+    return true;
+}
+
+// The common end of both ways to start: wait, then hand the process back or keep it.
+intptr_t finish_launch(HANDLE process, uint32_t flags)
+{
+    if (process && (flags & run_wait))
+        WaitForSingleObject(process, INFINITE);
+    if (!(flags & run_keep)) {
+        if (process)
+            CloseHandle(process);
+        return 1;
+    }
+    int32_t identifier = dynamic_number;
+    {
+        scoped_lock lock(&g_process.programs_lock);
+        if (program_record* record = g_process.programs.claim(&identifier)) {
+            record->process = process;
+            return identifier;
+        }
+    }
+    // A program the caller cannot reach is a failed keep; it runs on without us.
+    if (process)
+        CloseHandle(process);
+    return 0;
+}
+
+intptr_t open_with_shell(const char* file, const char* parameters, const char* directory,
+                         uint32_t flags)
+{
+    if (std::strlen(file) > shell_file_limit)
+        return 0;
+    // A file opened without a directory gets its own folder, as a shortcut in a menu expects.
+    std::string folder;
+    if (!directory) {
+        folder = folder_of_file(file);
+        if (!folder.empty())
+            directory = folder.c_str();
+    }
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    // Failures are reported by the result alone: the shell must not put up a box of its own.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = nullptr;  // the file type's default action; "" would ask for a verb of that name
+    info.lpFile = file;
+    info.lpParameters = parameters ? parameters : "";
+    info.lpDirectory = directory;
+    info.nShow = (flags & run_hide) ? SW_HIDE : SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info))
+        return 0;
+    // A shortcut opens without a process handle: there is nothing to wait for or to close then.
+    return finish_launch(info.hProcess, flags);
+}
+
+VELMORA_CALLBACK BOOL CALLBACK disable_thread_window(HWND window, LPARAM foreground)
+{
+    const DWORD thread = GetCurrentThreadId();
+    if (GetWindowThreadProcessId(window, nullptr) != thread ||
+        window == reinterpret_cast<HWND>(foreground) || !IsWindowVisible(window) ||
+        !IsWindowEnabled(window))
+        return TRUE;
+    {
+        scoped_lock lock(&g_process.disabled_lock);
+        // A window that could not be recorded would never be enabled again: leave it alone.
+        if (!reserve_records(&g_process.disabled, &g_process.disabled_capacity,
+                             g_process.disabled_count + 1))
+            return TRUE;
+        g_process.disabled[g_process.disabled_count++] = {thread, window};
+    }
+    EnableWindow(window, FALSE);
+    return TRUE;
+}
+
+// Removes one window that this thread disabled from the list; nullptr when none is left.
+HWND take_disabled_window(DWORD thread)
+{
+    scoped_lock lock(&g_process.disabled_lock);
+    for (int32_t i = 0; i < g_process.disabled_count; ++i) {
+        if (g_process.disabled[i].thread != thread)
+            continue;
+        HWND window = g_process.disabled[i].window;
+        g_process.disabled[i] = g_process.disabled[--g_process.disabled_count];
+        return window;
+    }
+    return nullptr;
+}
+
+// Closes and drops the records of threads that have ended. Called under the thread lock.
+void sweep_ended_threads()
+{
+    int32_t kept = 0;
+    for (int32_t i = 0; i < g_threads.count; ++i) {
+        thread_record record = g_threads.records[i];
+        if (WaitForSingleObject(record.handle, 0) == WAIT_OBJECT_0)
+            CloseHandle(record.handle);
+        else
+            g_threads.records[kept++] = record;
+    }
+    g_threads.count = kept;
+}
+
+}  // namespace
+
+void init_process_library()
+{
+    if (g_process.ready)
+        return;
+    InitializeCriticalSection(&g_process.programs_lock);
+    InitializeCriticalSection(&g_process.disabled_lock);
+    g_process.programs.init(0, 16);  // kept programs use dynamic identifiers only
+    g_process.ready = true;
+}
+
+void init_thread_library()
+{
+    if (g_threads.ready)
+        return;
+    InitializeCriticalSection(&g_threads.lock);
+    g_threads.ready = true;
+}
+
+intptr_t run_program(const char* file, const char* parameters, const char* directory,
+                     uint32_t flags)
+{
+    // Pipes to and from kept programs are not offered; asking for them is a failure, not a
+    // program started without them.
+    if (flags & ~supported_run_flags)
+        return 0;
+    if (!file || !*file)
+        return 0;
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = (flags & run_hide) ? SW_HIDE : SW_SHOWNORMAL;
+    const DWORD creation = NORMAL_PRIORITY_CLASS | ((flags & run_hide) ? DETACHED_PROCESS : 0);
+    if (directory && !*directory)
+        directory = nullptr;
+
+    std::string command_line;
+    try {
+        command_line = build_command_line(file, parameters);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    if (command_line.size() >= command_line_limit)
+        return 0;
+    PROCESS_INFORMATION started = {};
+    if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, creation, nullptr,
+                       directory, &startup, &started)) {
+        CloseHandle(started.hThread);
+        return finish_launch(started.hProcess, flags);
+    }
+    return open_with_shell(file, parameters, directory, flags);
+}
+
+intptr_t run_program(const char* file)
+{
+    return run_program(file, "", "", 0);
+}
+
+HANDLE program_process(intptr_t program)
+{
+    int32_t identifier = 0;
+    if (!kept_identifier(program, &identifier))
+        return nullptr;
+    scoped_lock lock(&g_process.programs_lock);
+    program_record* record = g_process.programs.find(identifier);
+    return record ? record->process : nullptr;
+}
+
+void forget_program(intptr_t program)
+{
+    int32_t identifier = 0;
+    if (!kept_identifier(program, &identifier))
+        return;
+    scoped_lock lock(&g_process.programs_lock);
+    program_record* record = g_process.programs.find(identifier);
+    if (!record)
+        return;
+    if (record->process)
+        CloseHandle(record->process);
+    g_process.programs.release(identifier);
+}
+
+int message_box(const char* caption, const char* text, UINT type)
+{
+    HWND foreground = GetForegroundWindow();
+    // The box keeps the other windows of this thread from taking input while it is up; the
+    // foreground window is left to MessageBoxA, which disables its owner by itself.
+    EnumWindows(disable_thread_window, reinterpret_cast<LPARAM>(foreground));
+
+    DWORD foreground_process = 0;
+    if (foreground)
+        GetWindowThreadProcessId(foreground, &foreground_process);
+    HWND owner = foreground_process == GetCurrentProcessId() ? foreground : nullptr;
+    const int result = MessageBoxA(owner, text, caption, type);
+
+    const DWORD thread = GetCurrentThreadId();
+    while (HWND window = take_disabled_window(thread))
+        EnableWindow(window, TRUE);
+    return result;
+}
+
+int32_t os_version()
+{
+    version_report report = {};
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    report.ok = GetVersionExA(&info) != 0;
+    report.platform_id = info.dwPlatformId;
+    report.major = info.dwMajorVersion;
+    report.minor = info.dwMinorVersion;
+    // Only NT 6 needs the product type, which the extended record carries.
+    if (report.ok && report.platform_id == VER_PLATFORM_WIN32_NT && report.major == 6) {
+        OSVERSIONINFOEXA extended = {};
+        extended.dwOSVersionInfoSize = sizeof extended;
+        report.extended_ok = GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&extended)) != 0;
+        report.product_type = extended.wProductType;
+    }
+    return version_code(report);
+}
+
+int32_t create_thread(thread_procedure procedure, void* argument)
+{
+    scoped_lock lock(&g_threads.lock);
+    sweep_ended_threads();
+    // Room first: a thread that runs must have a record to close its handle by.
+    if (!reserve_records(&g_threads.records, &g_threads.capacity, g_threads.count + 1))
+        return 0;
+    // 4096 bytes are committed at first; the stack grows up to the program's reserve.
+    HANDLE handle = CreateThread(nullptr, 4096, procedure, argument, 0, nullptr);
+    if (!handle)
+        return 0;
+    const int32_t number = ++g_threads.last_number;
+    g_threads.records[g_threads.count++] = {handle, number};
+    return number;
+}
+
+HANDLE thread_running(int32_t number)
+{
+    scoped_lock lock(&g_threads.lock);
+    for (int32_t i = 0; i < g_threads.count; ++i) {
+        if (g_threads.records[i].number != number)
+            continue;
+        HANDLE handle = g_threads.records[i].handle;
+        return WaitForSingleObject(handle, 0) == WAIT_TIMEOUT ? handle : nullptr;
+    }
+    return nullptr;
+}
+
+void close_thread_handles()
+{
+    scoped_lock lock(&g_threads.lock);
+    for (int32_t i = 0; i < g_threads.count; ++i)
+        CloseHandle(g_threads.records[i].handle);
+    heap_free(g_threads.records);
+    g_threads.records = nullptr;
+    g_threads.count = 0;
+    g_threads.capacity = 0;
+}
+
+void delay(DWORD milliseconds)
+{
+    Sleep(milliseconds);
+}

@@ -1,0 +1,137 @@
+// What opening a start-menu entry costs: run_program for a program (through CreateProcessA) and
+// for a shortcut (CreateProcessA refuses it, then the shell opens it), both until run_program
+// returns and until the started program has written its log line. Also the small services the
+// about window and start-up use: format_date and os_version.
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+#include "toolkit/date.h"
+#include "toolkit/process.h"
+
+namespace {
+
+double now_ms()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void report(const char* name, double value, const char* unit)
+{
+    std::printf("BENCH\t%s\t%.3f\t%s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+std::size_t log_lines(const std::string& log)
+{
+    return test::read_lines(log).size();
+}
+
+// Opens file rounds times; each round waits until the log has one line more.
+struct launch_times {
+    double returned_ms;  // median time until run_program came back
+    double started_ms;   // median time until the started program had written its line
+    int failures;
+};
+
+launch_times measure_launches(const std::string& file, const std::string& parameters,
+                              const std::string& log, int rounds)
+{
+    std::vector<double> returned;
+    std::vector<double> started;
+    int failures = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const std::size_t before = log_lines(log);
+        const double start = now_ms();
+        if (run_program(file.c_str(), parameters.c_str(), "", 0) == 0) {
+            ++failures;
+            continue;
+        }
+        returned.push_back(now_ms() - start);
+        if (!test::wait_until([&] { return log_lines(log) > before; }, 15000, 1)) {
+            ++failures;
+            continue;
+        }
+        started.push_back(now_ms() - start);
+    }
+    return {median(returned), median(started), failures};
+}
+
+}  // namespace
+
+int main()
+{
+    CoInitialize(nullptr);
+    init_process_library();
+    init_thread_library();
+
+    const std::string folder = test::make_temp_folder("process_bench");
+    const std::string program = folder + "record_launch.exe";
+    const std::string log = folder + "launch.log";
+    const std::string link = folder + "Protokoll.lnk";
+    if (folder.empty() || !CopyFileA(test::fixture_path("record_launch.exe").c_str(), program.c_str(), FALSE) ||
+        !test::create_shortcut(link, program, "\"" + log + "\"", "")) {
+        std::fprintf(stderr, "process_bench: could not prepare %s\n", folder.c_str());
+        return 1;
+    }
+
+    constexpr int rounds = 15;
+    run_program(program.c_str(), ("\"" + log + "\"").c_str(), "", run_wait);  // the first start loads more
+    const launch_times direct = measure_launches(program, "\"" + log + "\"", log, rounds);
+    const launch_times shell = measure_launches(link, "", log, rounds);
+    report("run_program program: returned (median)", direct.returned_ms, "ms");
+    report("run_program program: started (median)", direct.started_ms, "ms");
+    report("run_program shortcut: returned (median)", shell.returned_ms, "ms");
+    report("run_program shortcut: started (median)", shell.started_ms, "ms");
+
+    std::vector<double> waited;
+    for (int i = 0; i < rounds; ++i) {
+        const double start = now_ms();
+        run_program(program.c_str(), ("\"" + log + "\"").c_str(), "", run_wait | run_hide);
+        waited.push_back(now_ms() - start);
+    }
+    report("run_program program with wait: ended (median)", median(waited), "ms");
+
+    constexpr int date_rounds = 200000;
+    std::size_t length = 0;
+    double start = now_ms();
+    for (int i = 0; i < date_rounds; ++i)
+        length += format_date("%hh:%ii:%ss Uhr - %dd.%mm.%yyyy", 1248638603 + i).size();
+    report("format_date about-window mask", (now_ms() - start) * 1e6 / date_rounds, "ns/call");
+
+    constexpr int version_rounds = 2000;
+    int32_t code = 0;
+    start = now_ms();
+    for (int i = 0; i < version_rounds; ++i)
+        code |= os_version();
+    report("os_version", (now_ms() - start) * 1e3 / version_rounds, "us/call");
+
+    test::pump_messages(200);
+    test::remove_tree(folder);
+    const int failures = direct.failures + shell.failures;
+    if (failures || length == 0 || code == 0) {
+        std::fprintf(stderr, "process_bench: %d launches failed\n", failures);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,68 @@
+// The command line handed to CreateProcessA and the folder the shell starts a file in.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "toolkit/command_line.h"
+
+namespace {
+
+TEST(CommandLine, QuotesTheFileAndAddsParametersAfterOneBlank)
+{
+    const struct {
+        const char* file;
+        const char* parameters;
+        const char* expected;
+    } rows[] = {
+        {"shutdown.exe", "-r -f", "\"shutdown.exe\" -r -f"},
+        {"C:\\Program Files\\a.exe", "", "\"C:\\Program Files\\a.exe\""},    // no trailing blank
+        {"C:\\Program Files\\a.exe", nullptr, "\"C:\\Program Files\\a.exe\""},  // absent parameters
+        {"\"C:\\x y\\a.exe\"", "p", "\"C:\\x y\\a.exe\" p"},                   // already quoted
+        {"\"C:\\x y\\a.exe\" -q", "p", "\"C:\\x y\\a.exe\" -q p"},            // quote first: as given
+        {"a.exe\"", "", "\"a.exe\"\""},                                        // only a leading quote counts
+        {"", "", "\"\""},
+        {nullptr, nullptr, "\"\""},
+        {nullptr, "-x", "\"\" -x"},
+        {"a.exe", " ", "\"a.exe\"  "},  // parameters are passed on unchanged, blanks included
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(build_command_line(row.file, row.parameters), row.expected)
+            << (row.file ? row.file : "(null)") << " / " << (row.parameters ? row.parameters : "(null)");
+}
+
+TEST(CommandLine, KeepsLongFilesAndParametersWhole)
+{
+    for (std::size_t length : {259u, 4096u, 32768u, 1u << 20}) {
+        const std::string file = "C:\\" + std::string(length, 'f') + ".exe";
+        const std::string parameters(length, 'p');
+        const std::string line = build_command_line(file.c_str(), parameters.c_str());
+        EXPECT_EQ(line, "\"" + file + "\" " + parameters) << length;
+        EXPECT_EQ(build_command_line(("\"" + file + "\"").c_str(), ""), "\"" + file + "\"") << length;
+    }
+}
+
+TEST(FolderOfFile, IsTheTextUpToTheLastBackslash)
+{
+    const struct {
+        const char* file;
+        const char* expected;
+    } rows[] = {
+        {"C:\\Menu\\Programs\\Editor.lnk", "C:\\Menu\\Programs\\"},
+        {"C:\\a.lnk", "C:\\"},
+        {"\\\\server\\share\\a.lnk", "\\\\server\\share\\"},  // a network path
+        {"\"C:\\x y\\a.lnk\"", "C:\\x y\\"},                  // the quotes are not part of the folder
+        {"C:\\Menu\\", "C:\\Menu\\"},
+        {"\\a.lnk", ""},  // a backslash in first place gives no folder
+        {"\"\\a.lnk\"", ""},
+        {"http://example.invalid/a", ""},  // a URL has no backslash
+        {"mailto:someone@example.invalid", ""},
+        {"notepad.exe", ""},
+        {"", ""},
+        {nullptr, ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(folder_of_file(row.file), row.expected) << (row.file ? row.file : "(null)");
+}
+
+}  // namespace
