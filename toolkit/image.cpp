@@ -167,14 +167,11 @@ HBITMAP make_dib_section(int width, int height, int depth)
             format.colours[i] = {grey, grey, grey, 0};
         }
     }
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (!display)
-        return nullptr;
+    // DIB_RGB_COLORS takes the colours from the header, so no device context is needed; making
+    // a display context for every entry bitmap would cost more than the bitmap itself.
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(display, reinterpret_cast<BITMAPINFO*>(&format),
-                                      DIB_RGB_COLORS, &bits, nullptr, 0);
-    DeleteDC(display);
-    return bitmap;
+    return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&format), DIB_RGB_COLORS, &bits,
+                            nullptr, 0);
 }
 
 bool fill_black(HBITMAP bitmap, int width, int height)

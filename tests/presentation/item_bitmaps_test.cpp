@@ -91,11 +91,6 @@ protected:
         test::remove_tree(base_);
         CoUninitialize();
     }
-    void shortcut(const std::string& root, const char* name, const char* program)
-    {
-        ASSERT_TRUE(test::create_shortcut(root + "Programs\\" + name, test::fixture_path(program), "", ""));
-    }
-
     std::string base_;
     programs_roots roots_;
 };
@@ -106,7 +101,7 @@ TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
     std::string red_icon = base_ + "red.ico";
     ASSERT_TRUE(test::write_file(red_icon, test::ico_bytes(16, RGB(255, 0, 0), 3)));
     std::string program = test::fixture_path("record_launch.exe");
-    shortcut(roots_.user, "x.lnk", "record_launch.exe");
+    ASSERT_TRUE(test::create_shortcut(roots_.user + "Programs\\x.lnk", program, "", ""));
     ASSERT_TRUE(shortcut_with_icon(roots_.common + "Programs\\x.lnk", program, red_icon));
     ASSERT_TRUE(shortcut_with_icon(roots_.user + "Programs\\y.lnk", program, red_icon));
     ASSERT_TRUE(test::create_internet_shortcut(roots_.common + "Programs\\y.url", "http://example.invalid/"));
@@ -114,10 +109,8 @@ TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
     std::vector<COLORREF> plain = shell_picture(roots_.user + "Programs\\x.lnk");
     std::vector<COLORREF> own = shell_picture(roots_.common + "Programs\\x.lnk");
     std::vector<COLORREF> web = shell_picture(roots_.common + "Programs\\y.url");
-    ASSERT_FALSE(plain.empty());
-    ASSERT_FALSE(own.empty());
-    ASSERT_FALSE(web.empty());
-    ASSERT_NE(plain, own) << "the two programs must show different icons for this test";
+    ASSERT_FALSE(plain.empty() || own.empty() || web.empty());
+    ASSERT_NE(plain, own);
     ASSERT_NE(own, web);
 
     const struct {
@@ -195,26 +188,14 @@ TEST_F(ItemBitmaps, GraphicsLoadFromTheCurrentFolderAndAMissingOneLeavesOnlyItsI
     EXPECT_NE(info.hbmpChecked, nullptr);
 }
 
-TEST_F(ItemBitmaps, TheFolderBitmapIsMadeAfreshFromTheShellsFolderIcon)
+TEST_F(ItemBitmaps, TheFolderBitmapIsTheShellsFolderIconOnWhite)
 {
     make_folder_bitmap();
-    HANDLE first = image_handle(folder_bitmap_image);
-    ASSERT_NE(first, nullptr);
-    image_info info = {};
-    ASSERT_TRUE(image_details(folder_bitmap_image, &info));
-    EXPECT_EQ(info.width, 16);
-    EXPECT_EQ(info.height, 16);
-    EXPECT_EQ(info.depth, 32);
-
     HICON folder = nullptr;
     ASSERT_EQ(ExtractIconExA("shell32.dll", 3, nullptr, &folder, 1), 1u);
-    EXPECT_EQ(test::bitmap_pixels(static_cast<HBITMAP>(first)), test::icon_on_white(folder));
+    EXPECT_EQ(test::bitmap_pixels(static_cast<HBITMAP>(image_handle(folder_bitmap_image))),
+              test::icon_on_white(folder));
     DestroyIcon(folder);
-
-    make_folder_bitmap();
-    EXPECT_NE(image_handle(folder_bitmap_image), nullptr);
-    EXPECT_EQ(GetObjectType(first), 0u);
-    EXPECT_EQ(live_image_count(), 1);
 }
 
 }  // namespace
