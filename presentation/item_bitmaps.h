@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "catalogue/programs_tree.h"
+
 constexpr int32_t folder_bitmap_image = 1;
 constexpr int32_t banner_image = 20;
 constexpr int32_t banner_left_icon_image = 21;
@@ -22,7 +24,11 @@ extern const graphics_file graphics_files[13];
 void load_graphics();
 void compose_banner();
 
-// Rebuild, watcher thread. sources: which shortcut files stand behind the entry (programs_tree.h).
+// Rebuild, watcher thread. The start-menu folders that fetch_entry_icon looks in; until the first
+// call it asks the system for the current ones.
+void use_programs_roots(const programs_roots& roots);
+// sources: which shortcut files stand behind the entry (programs_tree.h). The icon comes from the
+// last of them, in the launcher's order, for which the shell gives one.
 void fetch_entry_icon(const std::string& entry_path, uint8_t sources);
 int32_t make_entry_bitmap();  // number of the new 16x16 entry bitmap
 void make_folder_bitmap();

@@ -1,5 +1,146 @@
-// Placeholder until the menu assembly lands.
+// Carries the menu plan out on menu 0 and attaches the pictures. Entry and command bitmaps are
+// attached by position on the submenu that holds the item, right after the item is added: a
+// search by command id from menu 0 would walk the whole tree for every entry.
+
 #include "presentation/menu_assembly.h"
 
-void build_start_menu(const programs_tree&) {}
-void attach_folder_bitmaps() {}
+#include <windows.h>
+
+#include <vector>
+
+#include "catalogue/menu_publication.h"
+#include "catalogue/start_menu_fs.h"
+#include "presentation/item_bitmaps.h"
+#include "presentation/menu_plan.h"
+#include "toolkit/image.h"
+#include "toolkit/menu.h"
+
+static_assert(start_menu_limits.max_depth == max_menu_depth, "the plan nests as deep as the builder");
+
+namespace {
+
+constexpr int32_t start_menu = 0;
+// The folder bitmap reaches five passes of two levels below "Programs", positions 0 to 100.
+constexpr int folder_bitmap_passes = 5;
+constexpr int folder_bitmap_last_position = 100;
+
+void attach_bitmap(HMENU menu, int position, HANDLE image)
+{
+    auto bitmap = static_cast<HBITMAP>(image);
+    SetMenuItemBitmaps(menu, static_cast<UINT>(position), MF_BYPOSITION, bitmap, bitmap);
+}
+
+// Adds an item to the builder's target and gives its position there, or -1 when the append failed.
+template <typename Add>
+int append_item(Add add)
+{
+    HMENU target = menu_append_target();
+    int before = GetMenuItemCount(target);
+    add();
+    int after = GetMenuItemCount(target);
+    return after > before ? after - 1 : -1;
+}
+
+void add_entry(const programs_tree& tree, const plan_step& step)
+{
+    HMENU target = menu_append_target();
+    int position = append_item([&] { add_menu_item(step.id, step.caption.c_str()); });
+    if (position < 0)
+        return;
+    auto index = static_cast<std::size_t>(step.tree_index);
+    uint8_t sources = index < tree.sources.size() ? tree.sources[index] : 0;
+    fetch_entry_icon(tree.tree[index], sources);
+    int32_t image = make_entry_bitmap();
+    if (image)
+        attach_bitmap(target, position, image_handle(image));
+}
+
+void add_command(const plan_step& step)
+{
+    HMENU target = menu_append_target();
+    int position = append_item([&] { add_menu_item(step.id, step.caption.c_str()); });
+    if (position >= 0)
+        attach_bitmap(target, position, image_handle(step.image));
+}
+
+// Gives every submenu item of menu the folder bitmap and collects the submenus.
+void mark_submenus(HMENU menu, HBITMAP folder, std::vector<HMENU>* found)
+{
+    for (int position = 0; position <= folder_bitmap_last_position; ++position) {
+        HMENU submenu = GetSubMenu(menu, position);
+        if (!submenu)
+            continue;
+        attach_bitmap(menu, position, folder);
+        found->push_back(submenu);
+    }
+}
+
+}  // namespace
+
+void build_start_menu(const programs_tree& tree)
+{
+    build_start_menu(tree, current_programs_roots());
+}
+
+void build_start_menu(const programs_tree& tree, const programs_roots& roots)
+{
+    release_entry_bitmaps();
+    use_programs_roots(roots);
+    menu_plan plan = plan_start_menu(tree.tree);
+    // Submenus not opened (refused by the system, or skipped after cancellation or below a refused
+    // one): they are always the innermost of the plan's open submenus, so the close steps meant
+    // for them come first, and the entries of their folders go into the deepest open submenu.
+    int32_t refused = 0;
+    bool cancelled = false;
+    for (const plan_step& step : plan.steps) {
+        switch (step.action) {
+        case plan_action::open_submenu:
+            if (cancelled || refused > 0 || !open_submenu(step.caption.c_str()))
+                ++refused;
+            break;
+        case plan_action::close_submenus:
+            for (int32_t i = 0; i < step.count; ++i) {
+                if (refused > 0)
+                    --refused;
+                else
+                    close_submenu();
+            }
+            break;
+        case plan_action::add_entry:
+            // Shutdown is waiting: the rest of the tree would only cost time.
+            if (!cancelled && rebuild_cancelled())
+                cancelled = true;
+            if (!cancelled)
+                add_entry(tree, step);
+            break;
+        case plan_action::add_separator:
+            add_menu_separator();
+            break;
+        case plan_action::add_command:
+            add_command(step);
+            break;
+        }
+    }
+    for (const plan_step& step : plan.steps)
+        if (step.action == plan_action::add_command && step.greyed)
+            disable_menu_item(start_menu, step.id, 1);
+}
+
+void attach_folder_bitmaps()
+{
+    HMENU top = menu_handle(start_menu);
+    auto folder = static_cast<HBITMAP>(image_handle(folder_bitmap_image));
+    HMENU programs = top ? GetSubMenu(top, 0) : nullptr;
+    if (!programs)
+        return;
+    attach_bitmap(top, 0, folder);
+    // Breadth first, one level per sweep, alternating between the two lists.
+    std::vector<HMENU> level = {programs};
+    std::vector<HMENU> next;
+    for (int pass = 0; pass < folder_bitmap_passes * 2; ++pass) {
+        next.clear();
+        for (HMENU menu : level)
+            mark_submenus(menu, folder, &next);
+        level.swap(next);
+    }
+}

@@ -1,18 +1,437 @@
-// Placeholder until the image library lands.
+// Image library. The table of images is the one part that two threads share: the change watcher
+// makes and replaces entry bitmaps while the main thread looks handles up for the menu and the
+// about window. g_table_lock guards g_images and nothing else; loading, creating and releasing the
+// GDI objects themselves happen outside it (except at shutdown, in free_all_images).
+//
+// Drawing (image output, drawing state, the default pen and brush) is for one thread at a time.
+
 #include "toolkit/image.h"
 
-void init_image_library() {}
-intptr_t load_image(int32_t, const char*, uint32_t) { return 0; }
-intptr_t create_image(int32_t, int, int, int) { return 0; }
-HANDLE image_handle(int32_t) { return nullptr; }
-bool image_details(int32_t, image_info*) { return false; }
-void free_image(int32_t) {}
-HANDLE detach_image(int32_t) { return nullptr; }
-void free_all_images() {}
-int32_t live_image_count() { return 0; }
-drawing_target image_output(int32_t) { return {}; }
-HDC start_drawing(const drawing_target&) { return nullptr; }
-void stop_drawing() {}
-void draw_box(int, int, int, int, colour_value) {}
-void draw_image(HANDLE, int, int, int, int) {}
-void release_image_handle(HANDLE) {}
+#include "toolkit/numbered_table.h"
+
+namespace {
+
+struct image_record {
+    HANDLE handle;  // HBITMAP or HICON; nullptr for a free number
+    int32_t width;
+    int32_t height;
+    int32_t depth;
+    uint32_t flags;
+};
+
+// Statically initialised, so that lookups are safe even before init_image_library.
+SRWLOCK g_table_lock = SRWLOCK_INIT;
+numbered_table<image_record> g_images;
+
+class table_lock {
+public:
+    table_lock() { AcquireSRWLockExclusive(&g_table_lock); }
+    ~table_lock() { ReleaseSRWLockExclusive(&g_table_lock); }
+    table_lock(const table_lock&) = delete;
+    table_lock& operator=(const table_lock&) = delete;
+};
+
+// The memory context made by the latest image_output, with the bitmap it displaced.
+struct output_record {
+    HDC dc;
+    HGDIOBJ displaced;
+};
+output_record g_output;
+
+struct drawing_state {
+    HDC dc;  // nullptr while no drawing is in progress
+    int32_t kind;
+    void (*release)(HDC dc);
+    colour_value front;
+    colour_value back;
+    int32_t mode;
+    HGDIOBJ previous_pen;
+    HGDIOBJ previous_brush;
+};
+drawing_state g_drawing;
+HPEN g_default_pen;
+HBRUSH g_default_brush;
+
+bool is_bitmap(HANDLE handle)
+{
+    return handle && GetObjectType(handle) == OBJ_BITMAP;
+}
+
+bool bitmap_size(HBITMAP bitmap, BITMAP* info)
+{
+    *info = {};
+    return bitmap && GetObjectA(bitmap, sizeof *info, info) == sizeof *info;
+}
+
+// Empties the record under number and hands back what it held, for release outside the lock.
+HANDLE take_out(int32_t number)
+{
+    table_lock lock;
+    image_record* record = g_images.find(number);
+    if (!record || !record->handle)
+        return nullptr;
+    HANDLE handle = record->handle;
+    g_images.release(number);
+    return handle;
+}
+
+// Files the new image under number. Result as load_image and create_image give it.
+intptr_t file_image(int32_t number, const image_record& image)
+{
+    table_lock lock;
+    int32_t claimed = number;
+    image_record* record = g_images.claim(&claimed);
+    if (!record)
+        return 0;
+    *record = image;
+    return number == dynamic_number ? claimed : reinterpret_cast<intptr_t>(image.handle);
+}
+
+void release_output(HDC dc)
+{
+    if (!dc || dc != g_output.dc)
+        return;
+    SelectObject(dc, g_output.displaced);
+    DeleteDC(dc);
+    g_output = {};
+}
+
+// LoadImageA as a bitmap; palette bitmaps come back as device-dependent bitmaps.
+HBITMAP load_bitmap_file(const char* path, uint32_t flags)
+{
+    UINT load = (flags & image_load_plain) ? LR_LOADFROMFILE : LR_LOADFROMFILE | LR_CREATEDIBSECTION;
+    auto bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, load));
+    BITMAP info;
+    if (!bitmap_size(bitmap, &info) || info.bmBitsPixel > 8)
+        return bitmap;
+    DeleteObject(bitmap);
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+}
+
+// Width, height and depth of an icon, from its colour bitmap (or, for a monochrome icon, from
+// the mask, which holds the AND and XOR halves one above the other).
+void icon_size(HICON icon, image_record* image)
+{
+    ICONINFO parts = {};
+    if (!GetIconInfo(icon, &parts))
+        return;
+    BITMAP info;
+    if (bitmap_size(parts.hbmColor, &info)) {
+        image->width = info.bmWidth;
+        image->height = info.bmHeight;
+        image->depth = info.bmBitsPixel;
+    } else if (bitmap_size(parts.hbmMask, &info)) {
+        image->width = info.bmWidth;
+        image->height = info.bmHeight / 2;
+        image->depth = 1;
+    }
+    if (parts.hbmColor)
+        DeleteObject(parts.hbmColor);
+    if (parts.hbmMask)
+        DeleteObject(parts.hbmMask);
+}
+
+enum class file_kind { unreadable, bitmap, other };
+
+// A Windows bitmap file starts with "BM"; anything else is taken for an icon file.
+file_kind kind_of_file(const char* path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return file_kind::unreadable;
+    char head[2] = {};
+    DWORD got = 0;
+    BOOL read = ReadFile(file, head, sizeof head, &got, nullptr);
+    CloseHandle(file);
+    return read && got == 2 && head[0] == 'B' && head[1] == 'M' ? file_kind::bitmap : file_kind::other;
+}
+
+// A DIB section of any depth; palette depths get a grey ramp, so that black is their colour 0.
+HBITMAP make_dib_section(int width, int height, int depth)
+{
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } format = {};
+    format.header.biSize = sizeof format.header;
+    format.header.biWidth = width;
+    format.header.biHeight = height;  // positive: rows stored bottom-up
+    format.header.biPlanes = 1;
+    format.header.biBitCount = static_cast<WORD>(depth);
+    format.header.biCompression = BI_RGB;
+    if (depth <= 8) {
+        int colours = 1 << depth;
+        for (int i = 0; i < colours; ++i) {
+            auto grey = static_cast<BYTE>(i * 255 / (colours - 1));
+            format.colours[i] = {grey, grey, grey, 0};
+        }
+    }
+    // DIB_RGB_COLORS takes the colours from the header, so no device context is needed; making
+    // a display context for every entry bitmap would cost more than the bitmap itself.
+    void* bits = nullptr;
+    return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&format), DIB_RGB_COLORS, &bits,
+                            nullptr, 0);
+}
+
+bool fill_black(HBITMAP bitmap, int width, int height)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc)
+        return false;
+    HGDIOBJ displaced = SelectObject(dc, bitmap);
+    RECT all = {0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SelectObject(dc, displaced);
+    DeleteDC(dc);
+    return true;
+}
+
+}  // namespace
+
+void init_image_library()
+{
+    {
+        table_lock lock;
+        g_images.init(16, 16);
+    }
+    g_output = {};
+    g_drawing = {};
+    if (!g_default_pen)
+        g_default_pen = CreatePen(PS_SOLID, 0, rgb(0, 0, 0));
+    if (!g_default_brush)
+        g_default_brush = CreateSolidBrush(rgb(0, 0, 0));
+}
+
+intptr_t load_image(int32_t number, const char* path, uint32_t flags)
+{
+    free_image(number);
+    file_kind kind = path ? kind_of_file(path) : file_kind::unreadable;
+    if (kind == file_kind::unreadable)
+        return 0;
+    image_record image = {};
+    image.flags = flags;
+    if (kind == file_kind::bitmap) {
+        // A bitmap that LoadImageA refuses is not a candidate for anything else.
+        HBITMAP bitmap = load_bitmap_file(path, flags);
+        BITMAP info;
+        if (!bitmap_size(bitmap, &info)) {
+            if (bitmap)
+                DeleteObject(bitmap);
+            return 0;
+        }
+        image.handle = bitmap;
+        image.width = info.bmWidth;
+        image.height = info.bmHeight;
+        image.depth = info.bmBitsPixel;
+    } else {
+        auto icon = static_cast<HICON>(LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+        if (!icon)
+            return 0;
+        image.handle = icon;
+        icon_size(icon, &image);
+    }
+    intptr_t result = file_image(number, image);
+    if (!result)
+        release_image_handle(image.handle);
+    return result;
+}
+
+intptr_t create_image(int32_t number, int width, int height, int depth)
+{
+    free_image(number);
+    bool known_depth = depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
+    if (width <= 0 || height <= 0 || !known_depth)
+        return 0;
+    HBITMAP bitmap = make_dib_section(width, height, depth);
+    if (!bitmap)
+        return 0;
+    BITMAP info;
+    if (!fill_black(bitmap, width, height) || !bitmap_size(bitmap, &info)) {
+        DeleteObject(bitmap);
+        return 0;
+    }
+    image_record image = {bitmap, info.bmWidth, info.bmHeight, info.bmBitsPixel, 0};
+    intptr_t result = file_image(number, image);
+    if (!result)
+        DeleteObject(bitmap);
+    return result;
+}
+
+HANDLE image_handle(int32_t number)
+{
+    table_lock lock;
+    image_record* record = g_images.find(number);
+    return record ? record->handle : nullptr;
+}
+
+bool image_details(int32_t number, image_info* info)
+{
+    table_lock lock;
+    image_record* record = g_images.find(number);
+    if (!record || !record->handle)
+        return false;
+    *info = {record->width, record->height, record->depth, record->flags};
+    return true;
+}
+
+void free_image(int32_t number)
+{
+    if (number == dynamic_number)
+        return;
+    release_image_handle(take_out(number));
+}
+
+HANDLE detach_image(int32_t number)
+{
+    if (number == dynamic_number)
+        return nullptr;
+    return take_out(number);
+}
+
+void free_all_images()
+{
+    table_lock lock;
+    g_images.for_each_used([](const image_record& r) { return r.handle != nullptr; },
+                           [](int32_t number) {
+                               HANDLE handle = g_images.find(number)->handle;
+                               g_images.release(number);
+                               release_image_handle(handle);
+                           });
+}
+
+int32_t live_image_count()
+{
+    table_lock lock;
+    int32_t count = 0;
+    g_images.for_each_used([](const image_record& r) { return r.handle != nullptr; },
+                           [&](int32_t) { ++count; });
+    return count;
+}
+
+drawing_target image_output(int32_t number)
+{
+    if (g_drawing.dc && g_drawing.dc == g_output.dc)
+        stop_drawing();  // the context is about to go: end the drawing on it first
+    else
+        release_output(g_output.dc);
+    HANDLE handle = image_handle(number);
+    if (!is_bitmap(handle))
+        return {};
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc)
+        return {};
+    HGDIOBJ displaced = SelectObject(dc, handle);
+    if (!displaced || displaced == HGDI_ERROR) {
+        DeleteDC(dc);
+        return {};
+    }
+    g_output = {dc, displaced};
+    return {image_target_kind, dc, release_output};
+}
+
+HDC start_drawing(const drawing_target& target)
+{
+    stop_drawing();
+    if (!target.kind || !target.dc)
+        return nullptr;
+    g_drawing.dc = target.dc;
+    g_drawing.kind = target.kind;
+    g_drawing.release = target.release;
+    g_drawing.mode = 0;
+    g_drawing.previous_brush = SelectObject(target.dc, g_default_brush);
+    g_drawing.previous_pen = SelectObject(target.dc, g_default_pen);
+    g_drawing.front = rgb(0, 0, 0);
+    g_drawing.back = rgb(255, 255, 255);
+    SetTextColor(target.dc, rgb(0, 0, 0));
+    return target.dc;
+}
+
+void stop_drawing()
+{
+    if (!g_drawing.dc)
+        return;
+    SelectObject(g_drawing.dc, g_drawing.previous_brush);
+    SelectObject(g_drawing.dc, g_drawing.previous_pen);
+    if (g_drawing.release)
+        g_drawing.release(g_drawing.dc);
+    g_drawing = {};
+}
+
+void draw_box(int x, int y, int width, int height, colour_value colour)
+{
+    HDC dc = g_drawing.dc;
+    if (!dc)
+        return;
+    if (width == 1 && height == 1) {
+        SetPixelV(dc, x, y, static_cast<COLORREF>(colour));
+        return;
+    }
+    HPEN pen = nullptr;
+    HBRUSH brush = nullptr;
+    HGDIOBJ displaced_pen = nullptr;
+    HGDIOBJ displaced_brush = nullptr;
+    if (colour != g_drawing.front) {
+        pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour));
+        brush = CreateSolidBrush(static_cast<COLORREF>(colour));
+        if (pen)
+            displaced_pen = SelectObject(dc, pen);
+        if (brush)
+            displaced_brush = SelectObject(dc, brush);
+    }
+    // A one-pixel pen of the fill colour: the box covers x to x + width - 1, y to y + height - 1.
+    Rectangle(dc, x, y, x + width, y + height);
+    if (pen) {
+        SelectObject(dc, displaced_pen);
+        DeleteObject(pen);
+    }
+    if (brush) {
+        SelectObject(dc, displaced_brush);
+        DeleteObject(brush);
+    }
+}
+
+void draw_image(HANDLE image, int x, int y, int width, int height)
+{
+    HDC dc = g_drawing.dc;
+    if (!dc || !image)
+        return;
+    if (!is_bitmap(image)) {
+        DrawIconEx(dc, x, y, static_cast<HICON>(image), width, height, 0, nullptr, DI_NORMAL);
+        return;
+    }
+    BITMAP info;
+    if (!bitmap_size(static_cast<HBITMAP>(image), &info))
+        return;
+    if (!width || !height) {
+        width = info.bmWidth;
+        height = info.bmHeight;
+    }
+    HDC source = CreateCompatibleDC(dc);
+    if (!source)
+        return;
+    HGDIOBJ displaced = SelectObject(source, image);
+    if (displaced && displaced != HGDI_ERROR) {
+        if (width == info.bmWidth && height == info.bmHeight) {
+            BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
+        } else {
+            int previous_mode = SetStretchBltMode(dc, HALFTONE);
+            SetBrushOrgEx(dc, 0, 0, nullptr);  // HALFTONE wants the brush origin set after it
+            StretchBlt(dc, x, y, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+            if (previous_mode)
+                SetStretchBltMode(dc, previous_mode);
+        }
+        SelectObject(source, displaced);
+    }
+    DeleteDC(source);
+}
+
+void release_image_handle(HANDLE image)
+{
+    if (!image)
+        return;
+    if (is_bitmap(image))
+        DeleteObject(image);
+    else
+        DestroyIcon(static_cast<HICON>(image));
+}

@@ -1,18 +1,171 @@
-// Placeholder until the menu library lands.
+// Menu library. Menus live in a numbered table; one builder appends to the current menu and keeps
+// the enclosing menus of the open submenus on a fixed stack of max_menu_depth handles.
+// Item bitmaps are attached by the callers with SetMenuItemBitmaps on the handles given out here.
+
 #include "toolkit/menu.h"
 
-void init_menu_library() {}
-intptr_t create_popup_menu(int32_t) { return 0; }
-void add_menu_item(UINT, const char*) {}
-void add_menu_separator() {}
-HMENU open_submenu(const char*) { return nullptr; }
-void close_submenu() {}
-int32_t menu_depth() { return 0; }
-HMENU menu_append_target() { return nullptr; }
-void disable_menu_item(int32_t, UINT, int32_t) {}
-BOOL show_popup_menu(int32_t, HWND, int, int) { return FALSE; }
-BOOL show_menu_handle(HMENU, HWND, int, int) { return FALSE; }
-HMENU menu_handle(int32_t) { return nullptr; }
-bool menu_exists(int32_t) { return false; }
-void free_menu(int32_t) {}
-HMENU detach_menu(int32_t) { return nullptr; }
+#include "toolkit/numbered_table.h"
+
+namespace {
+
+struct menu_record {
+    HMENU menu;
+    HWND owner;  // the window that shows the menu as its menu bar, if any
+};
+
+// The one process-wide builder. Used by one thread at a time (the change watcher in this program).
+struct menu_builder {
+    int32_t current;  // number of the menu being built; meaningful only while target is set
+    HMENU target;     // the next item goes here
+    HMENU stack[max_menu_depth];
+    int32_t depth;
+};
+
+numbered_table<menu_record> g_menus;
+menu_builder g_builder;
+
+menu_record* find_menu(int32_t number)
+{
+    menu_record* record = g_menus.find(number);
+    return record && record->menu ? record : nullptr;
+}
+
+// A menu that goes away must not stay the builder's target, or later appends would reach a dead
+// (or, once the handle is reused, a foreign) menu.
+void forget_builder_menu(int32_t number)
+{
+    if (g_builder.target && g_builder.current == number) {
+        g_builder.target = nullptr;
+        g_builder.depth = 0;
+    }
+}
+
+}  // namespace
+
+void init_menu_library()
+{
+    g_menus.init(16, 16);
+    g_builder = {};
+}
+
+intptr_t create_popup_menu(int32_t number)
+{
+    free_menu(number);
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return 0;
+    int32_t claimed = number;
+    menu_record* record = g_menus.claim(&claimed);
+    if (!record) {
+        DestroyMenu(menu);
+        return 0;
+    }
+    record->menu = menu;
+    record->owner = nullptr;
+    // A new menu has no enclosing menus: stale handles of an unbalanced earlier build must not be
+    // popped back as targets.
+    g_builder.current = claimed;
+    g_builder.target = menu;
+    g_builder.depth = 0;
+    return number == dynamic_number ? claimed : reinterpret_cast<intptr_t>(menu);
+}
+
+void add_menu_item(UINT id, const char* caption)
+{
+    if (g_builder.target)
+        AppendMenuA(g_builder.target, MF_STRING, id, caption);
+}
+
+void add_menu_separator()
+{
+    if (g_builder.target)
+        AppendMenuA(g_builder.target, MF_SEPARATOR, separator_id, nullptr);
+}
+
+HMENU open_submenu(const char* caption)
+{
+    if (!g_builder.target || g_builder.depth >= max_menu_depth)
+        return nullptr;
+    HMENU submenu = CreateMenu();
+    if (!submenu)
+        return nullptr;
+    // A submenu the system refused to attach would swallow every item meant for it.
+    if (!AppendMenuA(g_builder.target, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), caption)) {
+        DestroyMenu(submenu);
+        return nullptr;
+    }
+    g_builder.stack[g_builder.depth++] = g_builder.target;
+    g_builder.target = submenu;
+    return submenu;
+}
+
+void close_submenu()
+{
+    if (g_builder.depth > 0)
+        g_builder.target = g_builder.stack[--g_builder.depth];
+}
+
+int32_t menu_depth()
+{
+    return g_builder.depth;
+}
+
+HMENU menu_append_target()
+{
+    return g_builder.target;
+}
+
+void disable_menu_item(int32_t number, UINT id, int32_t state)
+{
+    if (menu_record* record = find_menu(number))
+        EnableMenuItem(record->menu, id, MF_BYCOMMAND | (state ? MF_GRAYED : MF_ENABLED));
+}
+
+BOOL show_popup_menu(int32_t number, HWND owner, int x, int y)
+{
+    menu_record* record = find_menu(number);
+    return record ? show_menu_handle(record->menu, owner, x, y) : FALSE;
+}
+
+BOOL show_menu_handle(HMENU menu, HWND owner, int x, int y)
+{
+    if (!menu)
+        return FALSE;
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(owner);
+    return TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+}
+
+HMENU menu_handle(int32_t number)
+{
+    menu_record* record = find_menu(number);
+    return record ? record->menu : nullptr;
+}
+
+bool menu_exists(int32_t number)
+{
+    return find_menu(number) != nullptr;
+}
+
+void free_menu(int32_t number)
+{
+    menu_record* record = find_menu(number);
+    if (!record)
+        return;
+    if (record->owner && GetMenu(record->owner) == record->menu)
+        SetMenu(record->owner, nullptr);
+    DestroyMenu(record->menu);  // and every submenu appended to it
+    forget_builder_menu(number);
+    g_menus.release(number);
+}
+
+HMENU detach_menu(int32_t number)
+{
+    menu_record* record = find_menu(number);
+    if (!record)
+        return nullptr;
+    HMENU menu = record->menu;
+    forget_builder_menu(number);
+    g_menus.release(number);
+    return menu;
+}

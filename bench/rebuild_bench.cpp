@@ -1,0 +1,184 @@
+// The presentation's share of a menu rebuild, on Programs trees of 1,000 and 10,000 entries backed
+// by real shortcut files in a temporary folder: the shell's icons, the menu items, the entry
+// bitmaps, the folder bitmap and its walk, and the whole build as the change watcher runs it.
+// Prints "BENCH<TAB>name<TAB>value<TAB>unit" lines; a total ratio near 10 means a linear rebuild.
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <string>
+
+#include "catalogue/menu_publication.h"
+#include "presentation/item_bitmaps.h"
+#include "presentation/menu_assembly.h"
+#include "presentation/menu_plan.h"
+#include "tests/support/test_support.h"
+#include "toolkit/image.h"
+#include "toolkit/menu.h"
+
+namespace {
+
+constexpr int entries_per_folder = 50;
+
+double now_ms()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+void report(const char* name, int entries, double value, const char* unit)
+{
+    std::printf("BENCH\t%s_%d\t%.3f\t%s\n", name, entries, value, unit);
+}
+
+// Folders of 50 shortcuts each below the user's Programs folder, every file a copy of one real
+// shortcut; the tree as the catalogue would hand it over.
+programs_tree make_tree(const programs_roots& roots, int entries, const std::string& shortcut)
+{
+    programs_tree tree;
+    tree.tree.push_back("Programs\\");
+    tree.sources.push_back(0);
+    char name[64];
+    for (int i = 0; i < entries; ++i) {
+        if (i % entries_per_folder == 0) {
+            std::snprintf(name, sizeof name, "Programs\\Gruppe %04d\\", i / entries_per_folder);
+            test::make_folders(roots.user + name);
+            tree.tree.push_back(name);
+            tree.sources.push_back(0);
+        }
+        std::snprintf(name, sizeof name, "Programs\\Gruppe %04d\\Programm %05d", i / entries_per_folder, i);
+        test::write_file(roots.user + name + ".lnk", shortcut);
+        tree.tree.push_back(name);
+        tree.sources.push_back(source_user_lnk);
+        tree.launch.push_back(name);
+    }
+    return tree;
+}
+
+void carry_out_items(const menu_plan& plan)
+{
+    for (const plan_step& step : plan.steps) {
+        switch (step.action) {
+        case plan_action::open_submenu:
+            open_submenu(step.caption.c_str());
+            break;
+        case plan_action::close_submenus:
+            for (int32_t i = 0; i < step.count; ++i)
+                close_submenu();
+            break;
+        case plan_action::add_entry:
+        case plan_action::add_command:
+            add_menu_item(step.id, step.caption.c_str());
+            break;
+        case plan_action::add_separator:
+            add_menu_separator();
+            break;
+        }
+    }
+}
+
+double full_rebuild(const programs_tree& tree, const programs_roots& roots)
+{
+    double start = now_ms();
+    release_old_menu(0);
+    create_popup_menu(0);
+    build_start_menu(tree, roots);
+    make_folder_bitmap();
+    attach_folder_bitmaps();
+    return now_ms() - start;
+}
+
+double run(const std::string& base, int entries, const std::string& shortcut)
+{
+    programs_roots roots = {base + "user" + std::to_string(entries) + "\\",
+                            base + "common" + std::to_string(entries) + "\\"};
+    test::make_folders(roots.user + "Programs");
+    test::make_folders(roots.common + "Programs");
+    programs_tree tree = make_tree(roots, entries, shortcut);
+    use_programs_roots(roots);
+
+    double start = now_ms();
+    for (std::size_t i = 0; i < tree.tree.size(); ++i)
+        if (tree.sources[i])
+            fetch_entry_icon(tree.tree[i], tree.sources[i]);  // each call lets the last icon go
+    fetch_entry_icon("", 0);
+    double icons = now_ms() - start;
+
+    release_old_menu(0);
+    create_popup_menu(0);
+    start = now_ms();
+    carry_out_items(plan_start_menu(tree.tree));
+    double items = now_ms() - start;
+
+    start = now_ms();
+    for (int i = 0; i < entries; ++i)
+        make_entry_bitmap();
+    release_entry_bitmaps();
+    double bitmaps = now_ms() - start;
+
+    // Icons rendered into their bitmaps, as the build does it, without the menu.
+    start = now_ms();
+    for (std::size_t i = 0; i < tree.tree.size(); ++i) {
+        if (tree.sources[i]) {
+            fetch_entry_icon(tree.tree[i], tree.sources[i]);
+            make_entry_bitmap();
+        }
+    }
+    release_entry_bitmaps();
+    double rendered = now_ms() - start;
+
+    start = now_ms();
+    make_folder_bitmap();
+    attach_folder_bitmaps();
+    double folders = now_ms() - start;
+
+    double total = full_rebuild(tree, roots);
+
+    report("icons", entries, icons, "ms");
+    report("icon_per_entry", entries, icons * 1000.0 / entries, "us");
+    report("menu_items", entries, items, "ms");
+    report("entry_bitmaps", entries, bitmaps, "ms");
+    report("icons_into_bitmaps", entries, rendered, "ms");
+    report("folder_bitmaps", entries, folders, "ms");
+    report("menu_build_total", entries, total, "ms");
+    report("menu_build_per_entry", entries, total * 1000.0 / entries, "us");
+    report("live_images", entries, live_image_count(), "images");
+    return total;
+}
+
+}  // namespace
+
+int main()
+{
+    CoInitialize(nullptr);
+    init_menu_library();
+    init_image_library();
+    reset_menu_publication();
+
+    std::string base = test::make_temp_folder("rebuild_bench");
+    std::string template_path = base + "template.lnk";
+    if (base.empty() ||
+        !test::create_shortcut(template_path, test::fixture_path("record_launch.exe"), "", "")) {
+        std::fprintf(stderr, "cannot make the shortcut files\n");
+        return 1;
+    }
+    std::string shortcut = test::read_file(template_path);
+
+    double small = run(base, 1000, shortcut);
+    double large = run(base, 10000, shortcut);
+    std::printf("BENCH\tmenu_build_ratio_10000_to_1000\t%.2f\tratio\n", small > 0 ? large / small : 0.0);
+
+    release_entry_bitmaps();
+    free_menu(0);
+    free_all_images();
+    test::remove_tree(base);
+    CoUninitialize();
+    return 0;
+}

@@ -1,0 +1,151 @@
+// The image library: loading BMP and ICO files, blank bitmaps under numbers and drawing boxes,
+// bitmaps and icons into a bitmap. Pixels are read back with GetDIBits.
+
+#include <gtest/gtest.h>
+
+#include "tests/support/image_files.h"
+#include "tests/support/test_support.h"
+#include "toolkit/image.h"
+#include "toolkit/numbered_table.h"
+
+namespace {
+
+constexpr COLORREF white = RGB(255, 255, 255);
+constexpr COLORREF black = RGB(0, 0, 0);
+constexpr COLORREF red = RGB(255, 0, 0);
+
+class ImageLibrary : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        init_image_library();
+        folder_ = test::make_temp_folder("images");
+    }
+    void TearDown() override
+    {
+        free_all_images();
+        EXPECT_EQ(live_image_count(), 0);
+        test::remove_tree(folder_);
+    }
+    std::string file(const char* name, const std::string& bytes)
+    {
+        EXPECT_TRUE(test::write_file(folder_ + name, bytes));
+        return folder_ + name;
+    }
+    static HBITMAP bitmap(int32_t number) { return static_cast<HBITMAP>(image_handle(number)); }
+    // Each pixel of image number against what expected(x, y) says.
+    template <typename Expected>
+    static void expect_pixels(int32_t number, Expected expected)
+    {
+        std::vector<COLORREF> pixels = test::bitmap_pixels(bitmap(number));
+        ASSERT_EQ(pixels.size(), 256u);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                ASSERT_EQ(pixels[static_cast<size_t>(y * 16 + x)], expected(x, y)) << x << "," << y;
+    }
+
+    std::string folder_;
+};
+
+int object_size(HANDLE bitmap)  // sizeof(DIBSECTION) for a DIB section, sizeof(BITMAP) otherwise
+{
+    DIBSECTION section = {};
+    return GetObjectA(bitmap, sizeof section, &section);
+}
+
+TEST_F(ImageLibrary, LoadsBitmapsAndIcons)
+{
+    ASSERT_NE(load_image(10, file("true.bmp", test::bmp_bytes(20, 10, 24, red)).c_str(), 0), 0);
+    EXPECT_EQ(object_size(image_handle(10)), static_cast<int>(sizeof(DIBSECTION)));
+    image_info info = {};
+    ASSERT_TRUE(image_details(10, &info));
+    EXPECT_EQ(info.width * 100 + info.height, 2010);
+    EXPECT_EQ(info.depth, 24);
+    EXPECT_EQ(test::pixel_at(bitmap(10), 19, 9), red);
+
+    // A palette bitmap is loaded again as a device-dependent bitmap.
+    ASSERT_NE(load_image(11, file("palette.bmp", test::bmp_bytes(16, 16, 8, red)).c_str(), 0), 0);
+    EXPECT_EQ(object_size(image_handle(11)), static_cast<int>(sizeof(BITMAP)));
+    EXPECT_EQ(test::pixel_at(bitmap(11), 0, 0), red);
+
+    intptr_t number = load_image(dynamic_number, file("logo.ico", test::ico_bytes(32, red, 4)).c_str(), 0);
+    ASSERT_GE(number, first_dynamic_id);
+    ASSERT_TRUE(image_details(static_cast<int32_t>(number), &info));
+    EXPECT_EQ(info.width * 100 + info.height, 3232);
+    EXPECT_EQ(info.depth, 32);
+}
+
+TEST_F(ImageLibrary, AFailedLoadLeavesTheNumberEmpty)
+{
+    ASSERT_NE(create_image(12, 16, 16, 32), 0);
+    HANDLE previous = image_handle(12);
+    const std::string cases[] = {
+        file("broken.bmp", "BM" + std::string(60, 'x')),  // "BM" decides: never tried as an icon
+        folder_ + "missing.bmp",
+        file("empty.ico", ""),
+        file("text.ico", "not an icon at all"),
+    };
+    for (const std::string& path : cases) {
+        EXPECT_EQ(load_image(12, path.c_str(), 0), 0) << path;
+        EXPECT_EQ(image_handle(12), nullptr) << path;
+        EXPECT_EQ(load_image(dynamic_number, path.c_str(), 0), 0) << path;
+    }
+    EXPECT_EQ(GetObjectType(previous), 0u);  // the old image went all the same
+    EXPECT_EQ(live_image_count(), 0);        // and no empty record stayed behind
+}
+
+TEST_F(ImageLibrary, CreatesBlackBitmapsAndReplacesTheOldOne)
+{
+    intptr_t first = create_image(1, 16, 16, 32);
+    ASSERT_NE(first, 0);
+    EXPECT_EQ(object_size(image_handle(1)), static_cast<int>(sizeof(DIBSECTION)));
+    expect_pixels(1, [](int, int) { return black; });
+    ASSERT_NE(create_image(1, 16, 16, 32), 0);
+    EXPECT_EQ(GetObjectType(reinterpret_cast<HANDLE>(first)), 0u);
+
+    ASSERT_NE(create_image(2, 16, 16, 8), 0);  // a palette depth gets a palette, black included
+    expect_pixels(2, [](int, int) { return black; });
+    EXPECT_EQ(create_image(3, 0, 16, 32), 0);
+    EXPECT_EQ(create_image(3, 16, 16, 7), 0);
+    EXPECT_EQ(live_image_count(), 2);
+}
+
+TEST_F(ImageLibrary, DrawsBoxesBitmapsAndIconsThroughTheirMask)
+{
+    ASSERT_NE(create_image(1, 16, 16, 32), 0);
+    ASSERT_NE(start_drawing(image_output(1)), nullptr);
+    draw_box(0, 0, 16, 16, rgb(255, 255, 255));
+    stop_drawing();
+    expect_pixels(1, [](int, int) { return white; });
+
+    ASSERT_NE(start_drawing(image_output(1)), nullptr);
+    draw_box(2, 3, 4, 5, rgb(0, 0, 0));      // the front colour: the default pen and brush
+    draw_box(10, 10, 1, 1, rgb(255, 0, 0));  // one pixel
+    stop_drawing();
+    expect_pixels(1, [](int x, int y) {
+        return x >= 2 && x < 6 && y >= 3 && y < 8 ? black : x == 10 && y == 10 ? red : white;
+    });
+
+    ASSERT_NE(load_image(21, file("i.ico", test::ico_bytes(16, red, 4)).c_str(), 0), 0);
+    EXPECT_EQ(image_output(21).kind, 0);  // an icon is no drawing target
+    ASSERT_NE(start_drawing(image_output(1)), nullptr);
+    draw_box(0, 0, 16, 16, rgb(255, 255, 255));
+    draw_image(image_handle(21), 0, 0, 16, 16);
+    stop_drawing();
+    expect_pixels(1, [](int x, int y) { return x >= 4 && x < 12 && y >= 4 && y < 12 ? red : white; });
+
+    ASSERT_NE(load_image(10, file("b.bmp", test::bmp_bytes(2, 2, 24, RGB(0, 0, 255))).c_str(), 0), 0);
+    ASSERT_NE(start_drawing(image_output(1)), nullptr);
+    draw_image(image_handle(10), 0, 0, 16, 16);  // stretched over everything
+    draw_image(image_handle(10), 14, 0, 0, 0);   // at its own size
+    stop_drawing();
+    expect_pixels(1, [](int, int) { return RGB(0, 0, 255); });
+
+    // Without a target nothing is drawn.
+    EXPECT_EQ(start_drawing(image_output(99)), nullptr);
+    draw_box(0, 0, 16, 16, rgb(255, 255, 255));
+    stop_drawing();
+    expect_pixels(1, [](int, int) { return RGB(0, 0, 255); });
+}
+
+}  // namespace
