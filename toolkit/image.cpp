@@ -7,6 +7,8 @@
 
 #include "toolkit/image.h"
 
+#include <string>
+
 #include "toolkit/numbered_table.h"
 
 namespace {
@@ -203,10 +205,26 @@ void init_image_library()
         g_default_brush = CreateSolidBrush(rgb(0, 0, 0));
 }
 
-intptr_t load_image(int32_t number, const char* path, uint32_t flags)
+// A relative name resolved against the current directory. LoadImageA is given this full path, so
+// that it reads the file whose first bytes were tested: Wine's LoadImageA looks a relative name up
+// beside the program before the current directory.
+static std::string full_path_of(const char* path)
+{
+    char buffer[MAX_PATH];
+    DWORD length = GetFullPathNameA(path, sizeof buffer, buffer, nullptr);
+    if (length == 0 || length >= sizeof buffer)
+        return path;
+    return std::string(buffer, length);
+}
+
+intptr_t load_image(int32_t number, const char* name, uint32_t flags)
 {
     free_image(number);
-    file_kind kind = path ? kind_of_file(path) : file_kind::unreadable;
+    if (!name)
+        return 0;
+    const std::string file = full_path_of(name);
+    const char* path = file.c_str();
+    file_kind kind = kind_of_file(path);
     if (kind == file_kind::unreadable)
         return 0;
     image_record image = {};
