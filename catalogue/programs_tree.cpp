@@ -55,30 +55,65 @@ bool same_folder(const folder_identity& a, const folder_identity& b)
     return a.volume == b.volume && a.index == b.index;
 }
 
-// The folders on the path from a walk's top folder down to the folder being listed.
+// The folders on the path from a walk's top folder down to the folder being listed. Only a link
+// can lead back to a folder on the path: without one the path is a branch of the folder tree, whose
+// folders all differ. So folders are identified, which costs a file open each, only from the first
+// link on the path downwards, and the folders above it only when they are first compared.
 class folder_path_guard {
 public:
     explicit folder_path_guard(const file_system_ops& fs) : fs_(fs) {}
 
-    // false when the folder is already on the path: entering it again would go round in a circle.
-    // A folder that cannot be identified is entered without the test.
-    bool enter(const std::string& folder)
+    // folder: the absolute path of the folder to enter; every folder on the path is a prefix of it.
+    // false when it is already on the path: entering it again would go round in a circle. A folder
+    // that cannot be identified is entered without the test.
+    bool enter(const std::string& folder, bool link)
     {
-        folder_identity identity = {};
-        bool known = fs_.identify && fs_.identify(fs_.context, folder, &identity);
-        if (known) {
-            for (const auto& [on_path, on_path_known] : path_)
-                if (on_path_known && same_folder(on_path, identity))
+        on_path entry = {folder.size(), link, false, false, {}};
+        if (link)
+            ++links_;
+        if (links_ > 0 && fs_.identify) {
+            identify(folder, &entry);
+            for (on_path& earlier : path_) {
+                if (!entry.known)
+                    break;
+                identify(folder, &earlier);
+                if (earlier.known && same_folder(earlier.identity, entry.identity)) {
+                    if (link)
+                        --links_;
                     return false;
+                }
+            }
         }
-        path_.push_back({identity, known});
+        path_.push_back(entry);
         return true;
     }
-    void leave() { path_.pop_back(); }
+    void leave()
+    {
+        if (path_.back().link)
+            --links_;
+        path_.pop_back();
+    }
 
 private:
+    struct on_path {
+        std::size_t length;  // of its path, a prefix of every path below it
+        bool link;
+        bool asked;
+        bool known;
+        folder_identity identity;
+    };
+
+    void identify(const std::string& path_below, on_path* entry)
+    {
+        if (entry->asked)
+            return;
+        entry->asked = true;
+        entry->known = fs_.identify(fs_.context, path_below.substr(0, entry->length), &entry->identity);
+    }
+
     const file_system_ops& fs_;
-    std::vector<std::pair<folder_identity, bool>> path_;
+    std::vector<on_path> path_;
+    int links_ = 0;  // links on the path
 };
 
 // Walks below folder depth first, files and folders in listing order, each folder visited before
@@ -99,7 +134,7 @@ bool walk_below(const file_system_ops& fs, std::string* folder, folder_path_guar
         if (folder->size() <= max_path_length) {
             if (!entry.folder) {
                 visitor->file(*folder);
-            } else if (guard->enter(*folder)) {
+            } else if (guard->enter(*folder, entry.link)) {
                 visitor->folder(*folder);
                 walk_below(fs, folder, guard, visitor);
                 guard->leave();
@@ -122,7 +157,7 @@ bool walk_programs(const file_system_ops& fs, const std::string& start_menu, Vis
     if (folder.size() > max_path_length)
         return false;
     folder_path_guard guard(fs);
-    guard.enter(folder);
+    guard.enter(folder, false);
     return walk_below(fs, &folder, &guard, visitor);
 }
 

@@ -91,7 +91,8 @@ int enumerate_directory(const std::string& folder, std::vector<directory_entry>*
         return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
     find_guard guard(search_handle);
     do {
-        entries->push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        entries->push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     } while (FindNextFileA(search_handle, &found));
     // A listing that broke off half-way is no listing of the folder.
     if (GetLastError() != ERROR_NO_MORE_FILES) {

@@ -38,12 +38,15 @@ public:
         int parent = resolve(parent_of(path));
         nodes_[child(parent, last_part(path))].name = new_name;
     }
+    // The folder or file that path leads to, links followed; -1 when there is none.
+    int node_of(const std::string& path) const { return resolve(path); }
     // Lists every folder's entries in the opposite order from now on.
     void reverse_listings(bool reverse) { reverse_ = reverse; }
 
     file_system_ops ops() { return {enumerate, probe, identify, this}; }
 
     int enumerations = 0;
+    int identifications = 0;
 
 private:
     struct node {
@@ -133,7 +136,7 @@ private:
         if (self->reverse_)
             std::reverse(children.begin(), children.end());
         for (int c : children)
-            entries->push_back({self->nodes_[c].name, self->nodes_[self->target(c)].folder});
+            entries->push_back({self->nodes_[c].name, self->nodes_[self->target(c)].folder, self->nodes_[c].link >= 0});
         return 0;
     }
     static int64_t probe(void* context, const std::string& path)
@@ -147,6 +150,7 @@ private:
     static bool identify(void* context, const std::string& folder, folder_identity* identity)
     {
         auto* self = static_cast<memory_fs*>(context);
+        ++self->identifications;
         int node = self->resolve(folder);
         if (node < 0)
             return false;

@@ -19,6 +19,25 @@ std::string common(const std::string& relative) { return roots.common + relative
 
 int sign(int value) { return (value > 0) - (value < 0); }
 
+// Along the path of every folder of the tree, under each root, no folder comes twice.
+void expect_no_folder_twice_on_a_path(const test::memory_fs& fs, const programs_tree& tree)
+{
+    for (const std::string& element : tree.tree) {
+        if (element.back() != '\\')
+            continue;
+        for (const std::string& root : {roots.user, roots.common}) {
+            std::vector<int> seen;
+            for (std::size_t end = element.find('\\'); end != std::string::npos; end = element.find('\\', end + 1)) {
+                int node = fs.node_of(root + element.substr(0, end));
+                if (node < 0)
+                    break;
+                EXPECT_EQ(std::count(seen.begin(), seen.end(), node), 0) << root << element;
+                seen.push_back(node);
+            }
+        }
+    }
+}
+
 TEST(ProgramsTreeText, ComparesLikeTheRuntimesCaseBlindOrder)
 {
     const struct {
@@ -253,12 +272,42 @@ TEST(ProgramsTree, LinksBackToAnAncestorAreNotEntered)
     EXPECT_EQ(tree.tree, (path_list{"Programs\\", "Programs\\Lib\\", "Programs\\Lib\\Util", "Programs\\Loop\\",
                                      "Programs\\Loop\\App", "Programs\\Loop\\Inner\\", "Programs\\Loop\\Inner\\Tool",
                                      "Programs\\Shared\\", "Programs\\Shared\\Util"}));
+    expect_no_folder_twice_on_a_path(fs, tree);
     EXPECT_LT(fs.enumerations, 20);
 
     fs.enumerations = 0;
     pass_signature pass = watcher_pass(fs.ops(), roots);
     EXPECT_EQ(pass.file_count, 4);  // App, Tool, Util, and Util once more through Shared
     EXPECT_LT(fs.enumerations, 10);
+}
+
+TEST(ProgramsTree, FolderThatComesRoundBelowALinkIsNotEnteredAgain)
+{
+    // Programs\A\ToW leads to C\W, whose link ToC leads to its own parent C: going on into C's
+    // folder W would be W a second time, though W is no link there.
+    test::memory_fs fs;
+    fs.add_file(common("Programs\\C\\W\\Deep.lnk"));
+    fs.add_folder(common("Programs\\A"));
+    fs.add_link(common("Programs\\A\\ToW"), common("Programs\\C\\W"));
+    fs.add_link(common("Programs\\C\\W\\ToC"), common("Programs\\C"));
+
+    programs_tree tree = build_programs_tree(fs.ops(), roots);
+    EXPECT_EQ(tree.tree, (path_list{"Programs\\", "Programs\\A\\", "Programs\\A\\ToW\\", "Programs\\A\\ToW\\Deep",
+                                     "Programs\\A\\ToW\\ToC\\", "Programs\\C\\", "Programs\\C\\W\\",
+                                     "Programs\\C\\W\\Deep"}));
+    expect_no_folder_twice_on_a_path(fs, tree);
+}
+
+TEST(ProgramsTree, WalkWithoutLinksOpensNoFolderToIdentifyIt)
+{
+    test::memory_fs fs;
+    for (const char* path : {"Programs\\A\\B\\C\\x.lnk", "Programs\\A\\y.url", "Programs\\D\\z.lnk"}) {
+        fs.add_file(user(path));
+        fs.add_file(common(path));
+    }
+    build_programs_tree(fs.ops(), roots);
+    watcher_pass(fs.ops(), roots);
+    EXPECT_EQ(fs.identifications, 0);
 }
 
 TEST(ProgramsTree, SkipsPathsBeyondTheLengthLimit)
