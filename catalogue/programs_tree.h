@@ -17,6 +17,7 @@ using path_list = std::vector<std::string>;
 struct directory_entry {
     std::string name;  // as the file system reports it, without a path
     bool folder;
+    bool link = false;  // a junction or symbolic link (a reparse point), which may lead anywhere
 };
 
 // Identifies a folder on its volume, so that a walk can tell when a link leads back to a folder
@@ -35,7 +36,8 @@ struct file_system_ops {
     int (*enumerate)(void* context, const std::string& folder, std::vector<directory_entry>* entries);
     // -1 nothing there, -2 a folder, else the file's size.
     int64_t (*probe)(void* context, const std::string& path);
-    // false when the folder cannot be identified (it is then walked without the cycle test).
+    // false when the folder cannot be identified (it is then walked without the cycle test). Walks
+    // ask only below a link: without one, no folder on a path can come round again.
     bool (*identify)(void* context, const std::string& folder, folder_identity* identity);
     void* context;
 };

@@ -11,13 +11,14 @@
 constexpr int user_start_menu = 11;    // CSIDL_STARTMENU
 constexpr int common_start_menu = 22;  // CSIDL_COMMON_STARTMENU
 
-// The folder's absolute path followed by one "\".
+// The folder's absolute path followed by one "\"; "" when the shell cannot resolve the folder.
 std::string start_menu_path(int csidl);
 programs_roots current_programs_roots();
 
 // 0 when listed (possibly empty), -1 when the folder cannot be opened.
 int enumerate_directory(const std::string& folder, std::vector<directory_entry>* entries);
-// -1 when empty or nothing there, -2 a folder, else the file's size in bytes.
+// -1 when empty or nothing there, -2 a folder, else the file's size in bytes. Trailing "\" are
+// ignored; "C:" and "C:\" ask for the drive. A path beyond max_path_length or with a wildcard is -1.
 int64_t probe_path(const std::string& path);
 bool identify_folder(const std::string& folder, folder_identity* identity);
 

@@ -1,0 +1,123 @@
+// The catalogue's cost on a generated start menu: one watcher pass and one tree build, for 1,000
+// and for 10,000 shortcuts, and how both grow (a ratio of about 10 means linear).
+//
+// The tree lies in a temporary folder with a user root and an all-users root; every folder exists
+// under both, 20 shortcuts each (half per root), grouped 20 folders to a group folder.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "catalogue/programs_tree.h"
+#include "catalogue/start_menu_fs.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+constexpr int shortcuts_per_folder = 20;
+constexpr int folders_per_group = 20;
+constexpr int repetitions = 7;
+
+bool make_empty_file(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool generate(const programs_roots& roots, int shortcuts)
+{
+    char relative[128];
+    for (int folder = 0; folder < shortcuts / shortcuts_per_folder; ++folder) {
+        std::snprintf(relative, sizeof relative, "Programs\\Group %02d\\Application %03d\\",
+                      folder / folders_per_group, folder);
+        if (!test::make_folders(roots.user + relative) || !test::make_folders(roots.common + relative))
+            return false;
+        for (int i = 0; i < shortcuts_per_folder; ++i) {
+            const std::string& root = i % 2 ? roots.user : roots.common;
+            char name[64];
+            std::snprintf(name, sizeof name, "Tool %02d.%s", i, i % 4 < 2 ? "lnk" : "url");
+            if (!make_empty_file(root + relative + name))
+                return false;
+        }
+    }
+    return true;
+}
+
+double now_ms()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <typename Work>
+double median_ms(Work work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < repetitions; ++i) {
+        double start = now_ms();
+        work();
+        times.push_back(now_ms() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void report(const char* name, double value, const char* unit)
+{
+    std::printf("BENCH\t%s\t%.2f\t%s\n", name, value, unit);
+}
+
+struct figures {
+    double pass_ms;
+    double build_ms;
+};
+
+bool measure(int shortcuts, figures* result)
+{
+    std::string folder = test::make_temp_folder("velmora_bench");
+    if (folder.empty())
+        return false;
+    const programs_roots roots = {folder + "user\\", folder + "common\\"};
+    bool made = generate(roots, shortcuts);
+    const file_system_ops& fs = platform_file_system();
+    bool right = false;
+    if (made) {
+        right = watcher_pass(fs, roots).file_count == shortcuts &&
+                build_programs_tree(fs, roots).launch.size() == static_cast<std::size_t>(shortcuts);
+        result->pass_ms = median_ms([&] { watcher_pass(fs, roots); });
+        result->build_ms = median_ms([&] { build_programs_tree(fs, roots); });
+    }
+    test::remove_tree(folder);
+    if (!made || !right)
+        std::fprintf(stderr, "catalogue_bench: the generated tree of %d shortcuts %s\n", shortcuts,
+                     made ? "was not read back whole" : "could not be made");
+    return made && right;
+}
+
+}  // namespace
+
+int main()
+{
+    figures small = {}, large = {};
+    if (!measure(1000, &small) || !measure(10000, &large))
+        return 1;
+    report("catalogue_watcher_pass_1000", small.pass_ms, "ms");
+    report("catalogue_watcher_pass_10000", large.pass_ms, "ms");
+    report("catalogue_tree_build_1000", small.build_ms, "ms");
+    report("catalogue_tree_build_10000", large.build_ms, "ms");
+    report("catalogue_watcher_pass_growth", large.pass_ms / small.pass_ms, "ratio");
+    report("catalogue_tree_build_growth", large.build_ms / small.build_ms, "ratio");
+    return 0;
+}

@@ -1,0 +1,130 @@
+// The start-menu folders, the folder listing and the path probe on Wine's file system.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "catalogue/start_menu_fs.h"
+#include "tests/support/test_support.h"
+#include "tests/support/wine_links.h"
+
+namespace {
+
+class StartMenuFs : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE((folder_ = test::make_temp_folder("velmora_fs")).empty()); }
+    void TearDown() override { test::remove_tree(folder_); }
+
+    // The longest name below folder_ that keeps a path of length characters.
+    std::string path_of_length(std::size_t length, char letter) const
+    {
+        return folder_ + std::string(length - folder_.size(), letter);
+    }
+
+    std::string folder_;  // ends in "\"
+};
+
+TEST(StartMenuPath, NamesBothExistingFoldersWithOneTrailingBackslash)
+{
+    for (int csidl : {user_start_menu, common_start_menu}) {
+        std::string path = start_menu_path(csidl);
+        ASSERT_GE(path.size(), 4u) << csidl;
+        EXPECT_TRUE(path.back() == '\\' && path[path.size() - 2] != '\\') << path;
+        EXPECT_EQ(probe_path(path + "Programs"), probe_folder) << path;
+    }
+    EXPECT_NE(start_menu_path(user_start_menu), start_menu_path(common_start_menu));
+}
+
+TEST_F(StartMenuFs, ListsEveryEntryAndRefusesWhatIsNoFolder)
+{
+    std::vector<directory_entry> entries = {{"stale", false}};
+    ASSERT_EQ(enumerate_directory(folder_, &entries), 0);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(entries[0].name == "." && entries[0].folder && entries[1].name == ".." && entries[1].folder);
+
+    ASSERT_TRUE(test::write_file(folder_ + "Hidden.lnk", "x"));
+    SetFileAttributesA((folder_ + "Hidden.lnk").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_TRUE(CreateDirectoryA((folder_ + "Sub.lnk").c_str(), nullptr));
+    ASSERT_TRUE(test::make_folder_link(folder_ + "Link", folder_ + "Sub.lnk"));
+    ASSERT_EQ(enumerate_directory(folder_.substr(0, folder_.size() - 1), &entries), 0);
+    ASSERT_EQ(entries.size(), 5u);
+    for (const directory_entry& entry : entries) {
+        EXPECT_EQ(entry.folder, entry.name != "Hidden.lnk") << entry.name;
+        EXPECT_EQ(entry.link, entry.name == "Link") << entry.name;
+    }
+    EXPECT_TRUE(test::remove_folder_link(folder_ + "Link"));
+
+    EXPECT_EQ(enumerate_directory(folder_ + "missing", &entries), -1);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(enumerate_directory(folder_ + "Hidden.lnk", &entries), -1);
+    // "<folder>\*.*" fits the platform's 260 characters for a folder of 256 only; a longer folder
+    // must fail rather than be cut to the one beside it.
+    std::string longest = path_of_length(max_path_length - 4, 'd');
+    ASSERT_TRUE(CreateDirectoryA(longest.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((longest + "e").c_str(), nullptr));
+    EXPECT_EQ(enumerate_directory(longest, &entries), 0);
+    EXPECT_EQ(enumerate_directory(longest + "e", &entries), -1);
+    EXPECT_EQ(enumerate_directory(longest + std::string(300, 'e'), &entries), -1);
+}
+
+TEST_F(StartMenuFs, ProbeTellsNothingFolderOrSize)
+{
+    ASSERT_TRUE(test::write_file(folder_ + "seven.lnk", "1234567"));
+    std::string longest = path_of_length(max_path_length, 'p');
+    ASSERT_TRUE(test::write_file(longest, "12345"));
+    const std::string folder = folder_.substr(0, folder_.size() - 1);
+    const struct {
+        std::string path;
+        int64_t expected;
+    } rows[] = {
+        {"", probe_nothing},
+        {"\\\\", probe_nothing},  // empty once the backslashes are gone
+        {folder_ + "missing.lnk", probe_nothing},
+        {folder, probe_folder},
+        {folder + "\\\\\\", probe_folder},
+        {folder_ + "seven.lnk", 7},
+        {folder_ + "seven.lnk\\", 7},
+        {folder_ + "*.lnk", probe_nothing},  // a wildcard names no one file
+        {folder_ + "seven.?nk", probe_nothing},
+        {longest, 5},
+        {longest + "q", probe_nothing},  // never cut short into the file above
+        {"C:", probe_folder},
+        {"c:\\\\", probe_folder},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(probe_path(row.path), row.expected) << "'" << row.path << "'";
+
+    char unused = 'Z';
+    while (unused > 'D' && (GetLogicalDrives() & (1u << (unused - 'A'))))
+        --unused;
+    EXPECT_EQ(probe_path(std::string(1, unused) + ":"), probe_nothing) << unused;
+    EXPECT_EQ(probe_path(std::string(1, unused) + ":\\"), probe_nothing) << unused;
+
+    // "C:x" is the file x in drive C's current folder, not the drive.
+    ASSERT_EQ(folder_.substr(0, 2), "C:");
+    char previous[MAX_PATH * 2] = {};
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
+    int64_t relative = probe_path("C:seven.lnk");
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(relative, 7);
+}
+
+TEST_F(StartMenuFs, ProbeReportsSizesBeyondFourGigabytes)
+{
+    const std::string path = folder_ + "big.lnk";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD returned = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = (5ll << 30) + 3;
+    bool sized = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(sized);
+    EXPECT_EQ(probe_path(path), (5ll << 30) + 3);
+}
+
+}  // namespace
