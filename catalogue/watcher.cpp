@@ -41,12 +41,13 @@ bool rebuild_steps()
     bool menu_made = create_popup_menu(start_menu_number) != 0;
     if (rebuild_cancelled())
         return false;
-    programs_tree tree = build_programs_tree(platform_file_system(), current_programs_roots());
+    const programs_roots roots = current_programs_roots();
+    programs_tree tree = build_programs_tree(platform_file_system(), roots);
     if (rebuild_cancelled())
         return false;
     // Without a menu the builder has no target; the launch list is still handed over.
     if (menu_made) {
-        build_start_menu(tree);
+        build_start_menu(tree, roots);
         if (rebuild_cancelled())
             return false;
         make_folder_bitmap();
