@@ -39,7 +39,12 @@ protected:
         ASSERT_TRUE(start_velmora(session_, "velmora_recording.exe"));
         ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild end", 1, 30000));
     }
-    void TearDown() override { end_session(session_); }
+    void TearDown() override
+    {
+        if (HasFailure())
+            dump_logs(session_);
+        end_session(session_);
+    }
 
     HWND open_about()
     {

@@ -38,6 +38,8 @@ protected:
     }
     void TearDown() override
     {
+        if (HasFailure())
+            dump_logs(session_);
         press_key(VK_ESCAPE);
         end_session(session_);
         clear_programs_folders();

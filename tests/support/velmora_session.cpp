@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
+
 namespace test {
 
 bool start_fake_shell(velmora_session& session)
@@ -10,9 +12,11 @@ bool start_fake_shell(velmora_session& session)
         session.folder = make_temp_folder("velmora_session");
     if (session.shell_log.empty())
         session.shell_log = session.folder + "shell.log";
+    int started_before = count_lines(session.shell_log, "ready");
     session.shell = start_process("\"" + fixture_path("fake_shell.exe") + "\" \"" + session.shell_log + "\"");
-    return session.shell.process && wait_for_lines(session.shell_log, "ready", 1, 10000) &&
-           fake_start_button();
+    return session.shell.process &&
+           wait_for_lines(session.shell_log, "ready", started_before + 1, 10000) &&
+           wait_until([] { return fake_start_button() != nullptr; }, 5000);
 }
 
 void stop_fake_shell(velmora_session& session)
@@ -30,7 +34,8 @@ bool start_velmora(velmora_session& session, const char* program, int taskbar_ed
 {
     if (session.folder.empty())
         session.folder = make_temp_folder("velmora_session");
-    session.record_log = session.folder + "velmora.log";
+    static int started;  // a fresh log for every start
+    session.record_log = session.folder + "velmora_" + std::to_string(++started) + ".log";
     SetEnvironmentVariableA("VELMORA_RECORD_LOG", session.record_log.c_str());
     SetEnvironmentVariableA("VELMORA_TASKBAR_EDGE",
                             taskbar_edge >= 0 ? std::to_string(taskbar_edge).c_str() : nullptr);
@@ -77,6 +82,17 @@ long close_velmora(velmora_session& session, DWORD timeout_ms)
     if (code >= 0)
         close_process(session.velmora);
     return code;
+}
+
+void dump_logs(const velmora_session& session)
+{
+    for (const std::string* log : {&session.shell_log, &session.record_log}) {
+        if (log->empty())
+            continue;
+        std::printf("---- %s\n", log->c_str());
+        for (const std::string& line : read_lines(*log))
+            std::printf("%s\n", line.c_str());
+    }
 }
 
 void end_session(velmora_session& session)

@@ -30,6 +30,8 @@ bool start_velmora(velmora_session& session, const char* program = "velmora_reco
 HWND velmora_main_window(const velmora_session& session);
 // Sends WM_CLOSE to the main window and returns the exit code (-1: it did not end in time).
 long close_velmora(velmora_session& session, DWORD timeout_ms = 10000);
+// Prints both logs, for the record of a failed test.
+void dump_logs(const velmora_session& session);
 // Stops everything still running and removes the session folder.
 void end_session(velmora_session& session);
 
