@@ -131,6 +131,30 @@ TEST_F(Commands, AShortcutBeforeAnInternetShortcutOfTheSameName)
     EXPECT_TRUE(wait_until([&] { return launched("site") == 1; }, 10000));
 }
 
+TEST_F(Commands, AChoiceInAMenuShownDuringARebuildOpensWhatTheMenuShowed)
+{
+    shortcut(CSIDL_STARTMENU, "Mango.lnk", "mango");
+    shortcut(CSIDL_STARTMENU, "Zitrone.lnk", "zitrone");
+    start();
+
+    // The menu is open on Mango (entry 1) when a new first entry appears and the menu is rebuilt.
+    open_menu();
+    press_key(VK_DOWN);
+    press_key(VK_RIGHT);
+    shortcut(CSIDL_STARTMENU, "Apfel.lnk", "apfel");
+    ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild end", 2, 30000));
+    ASSERT_NE(visible_menu_window(), nullptr) << "the rebuild left the open menu alone";
+    press_key(VK_RETURN);
+
+    ASSERT_TRUE(wait_until([&] { return launched("mango") == 1; }, 10000));
+    EXPECT_EQ(launched("apfel"), 0);
+
+    // The next menu is the new one: its first entry is Apfel.
+    ASSERT_TRUE(wait_for_menu(false, 5000));
+    choose_program(1);
+    EXPECT_TRUE(wait_until([&] { return launched("apfel") == 1; }, 10000));
+}
+
 TEST_F(Commands, SessionCommandsReachTheShellAndTheRecorders)
 {
     start();
