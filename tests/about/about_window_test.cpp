@@ -118,7 +118,7 @@ TEST_F(AboutWindow, ShowsItsControlsAsLaidOut)
         {7, "Static", 10, 160, 250, 20, "Programmierer:\tTobren"},
         {8, "Static", 10, 180, 250, 20, "Homepage:"},
         {9, "Static", 10, 200, 250, 20, "E-Mail-Adresse:"},
-        {10, "Static", 90, 180, 150, 20, "http://www.velmora.example/"},
+        {10, "Static", 90, 180, 150, 20, "http://velmora.example/"},
         {11, "Static", 90, 200, 150, 20, "autor@velmora.example"},
         {12, "Button", 190, 220, 100, 20, "Schlie\xDF" "en"},
     };
@@ -214,7 +214,7 @@ TEST_F(AboutWindow, LinksOpenTheirAddressesAndTheButtonClosesOnlyTheWindow)
     POINT home = centre_of(GetDlgItem(about, 10));
     home.x = home.x - 50;
     click(home.x, home.y);
-    EXPECT_TRUE(wait_for_lines(session_.record_log, "run_program file=http://www.velmora.example/", 1, 5000));
+    EXPECT_TRUE(wait_for_lines(session_.record_log, "run_program file=http://velmora.example/", 1, 5000));
     POINT mail = centre_of(GetDlgItem(about, 11));
     mail.x = mail.x - 50;
     click(mail.x, mail.y);
@@ -223,9 +223,9 @@ TEST_F(AboutWindow, LinksOpenTheirAddressesAndTheButtonClosesOnlyTheWindow)
     // A double click gives only the events of its two releases.
     click(home.x, home.y);
     click(home.x, home.y);
-    EXPECT_TRUE(wait_for_lines(session_.record_log, "file=http://www.velmora.example/", 3, 5000));
+    EXPECT_TRUE(wait_for_lines(session_.record_log, "file=http://velmora.example/", 3, 5000));
     pump_messages(300);
-    EXPECT_EQ(count_lines(session_.record_log, "file=http://www.velmora.example/"), 3);
+    EXPECT_EQ(count_lines(session_.record_log, "file=http://velmora.example/"), 3);
 
     // "Schließen" closes window 1 and nothing else.
     POINT close = centre_of(GetDlgItem(about, 12));
