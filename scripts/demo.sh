@@ -65,7 +65,7 @@ driver click-start
 driver wait-window "#32768" - 5000
 driver keys down right down
 sleep 1
-shoot menu 520x460+0+308
+shoot menu 420x330+0+438
 
 driver keys escape escape escape
 sleep 0.5
@@ -74,7 +74,7 @@ driver wait-window "#32768" - 5000
 driver keys up up enter
 driver wait-window WindowClass_1 Informationen 5000
 sleep 1
-shoot about 340x320+342+224
+shoot about 340x290+342+248
 
 driver click-start
 driver wait-window "#32768" - 5000
