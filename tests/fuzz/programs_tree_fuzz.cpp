@@ -10,9 +10,8 @@
 // Checked for every input: the order guarantees of the tree on which the menu assembly relies; that
 // tree, source bits and launch list agree; that every folder and every source bit names something
 // that exists; that the listing order of the file system changes no more than the order of spellings
-// that differ only in case. Without links every
-// shortcut and folder within the path limit must be in the tree, and the watcher must count every
-// file.
+// that differ only in case. Without links every shortcut and folder within the path limit must be in
+// the tree, and the watcher must count every file.
 
 #include <cstddef>
 #include <cstdint>
@@ -55,10 +54,12 @@ bool starts_with(std::string_view text, std::string_view prefix)
 const std::string& root_of(char code) { return code == 'u' || code == 'U' ? roots.user : roots.common; }
 
 // The absolute path below a root's Programs folder that a line names, its names cleaned as a
-// Windows file system would have them; a trailing "\" is kept.
+// Windows file system would have them; a trailing "\" is kept. A line without a name stands for the
+// Programs folder itself.
 std::string absolute_path(std::string_view line)
 {
     std::string path = root_of(line.empty() ? 'c' : line[0]) + "Programs";
+    const std::size_t programs_size = path.size();
     std::string name;
     auto end_name = [&]() {
         if (!name.empty() && name != "." && name != "..")
@@ -71,11 +72,12 @@ std::string absolute_path(std::string_view line)
             end_name();
             continue;
         }
-        const bool forbidden = static_cast<unsigned char>(c) < 0x20 || std::string_view("\"*/:<>?|").find(c) != std::string_view::npos;
+        const bool forbidden =
+            static_cast<unsigned char>(c) < 0x20 || std::string_view("\"*/:<>?|").find(c) != std::string_view::npos;
         name += forbidden ? '_' : c;
     }
     end_name();
-    if (!line.empty() && line.back() == '\\')
+    if (path.size() == programs_size || (!line.empty() && line.back() == '\\'))
         path += '\\';
     return path;
 }
