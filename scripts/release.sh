@@ -6,9 +6,9 @@
 # packaging/LIESMICH.txt).
 #
 # The package is reproducible: the same commit gives the same bytes. SOURCE_DATE_EPOCH, by default
-# the time of the last commit, is the program's build date and the time of every file in the
-# archive; the linker writes no time stamp of its own; the files go in in a fixed order, without
-# owner, extra attributes or time zone.
+# the time of the last commit, is the program's build date, the time stamp in its file header and
+# the time of every file in the archive; the files go in in a fixed order, without owner, extra
+# attributes or time zone. The packed program is stripped of its symbol table.
 #
 # Afterwards the archive is checked: its listing, and that the program inside is a 32-bit Windows
 # GUI program that imports nothing but Windows' own DLLs.
@@ -31,8 +31,7 @@ export SOURCE_DATE_EPOCH
 # The 32-bit release build. The build date is stamped anew, from SOURCE_DATE_EPOCH.
 x86=$build/x86
 cmake -S "$root" -B "$x86" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \
-  -DCMAKE_EXE_LINKER_FLAGS="-Wl,--no-insert-timestamp" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" >/dev/null
 rm -f "$x86/generated/build_date.cpp"
 cmake --build "$x86" -j "$(nproc)" --target Velmora
 
@@ -42,7 +41,8 @@ stage=$out/stage
 folder=Velmora
 rm -rf "$stage"
 mkdir -p "$stage/$folder/Grafiken"
-cp "$x86/bin/Velmora.exe" "$stage/$folder/"
+# strip writes SOURCE_DATE_EPOCH as the header's time stamp, where the linker wrote the time of the link.
+i686-w64-mingw32-strip --strip-all -o "$stage/$folder/Velmora.exe" "$x86/bin/Velmora.exe"
 cp "$root"/Grafiken/* "$stage/$folder/Grafiken/"
 iconv -f UTF-8 -t CP1252 "$root/packaging/LIESMICH.txt" | sed 's/$/\r/' >"$stage/$folder/LIESMICH.txt"
 find "$stage" -type d -exec chmod 0755 {} +
@@ -63,9 +63,12 @@ check=$out/check
 rm -rf "$check"
 mkdir -p "$check"
 (cd "$check" && cmake -E tar xf "$zip_file")
-headers=$(i686-w64-mingw32-objdump -p "$check/$folder/Velmora.exe")
+headers=$(TZ=UTC i686-w64-mingw32-objdump -p "$check/$folder/Velmora.exe")
 grep -q 'file format pei-i386' <<<"$headers" || fail "Velmora.exe is not a 32-bit Windows program"
 grep -q '^Subsystem.*(Windows GUI)' <<<"$headers" || fail "Velmora.exe is not a Windows GUI program"
+stamp=$(TZ=UTC date -d "@$SOURCE_DATE_EPOCH" '+%a %b %e %H:%M:%S %Y')
+grep -q "^Time/Date[[:space:]]*$stamp\$" <<<"$headers" ||
+  fail "the time stamp of Velmora.exe is not SOURCE_DATE_EPOCH ($stamp)"
 # Every DLL that a bare Windows 7 has in its system folder and that Velmora may use.
 windows_dlls=" advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll "
 imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | LC_ALL=C sort -u)
