@@ -16,7 +16,7 @@ fuzz_seconds=${VELMORA_FUZZ_SECONDS:-20}
 
 "$root/scripts/install-deps.sh"
 
-step() { printf '\n== %s\n' "$*"; }
+step() { printf '\n== %s (at %d s)\n' "$*" "$SECONDS"; }
 configure() {  # <folder> <cmake arguments...>
   local folder=$1
   shift
@@ -83,3 +83,5 @@ fi
 step "Tests under Wine"
 "$root/scripts/with-wine.sh" "$build/x64/wine" -- \
   ctest --test-dir "$build/x64" --output-on-failure --no-tests=error --timeout 300 -j "$jobs"
+
+printf '\n== Every step passed, in %d s\n' "$SECONDS"
