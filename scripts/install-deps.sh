@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build, test and run Velmora: the mingw-w64
-# cross compilers, CMake, GoogleTest's sources, Wine (64-bit), Xvfb and ImageMagick for
-# screenshots. Does nothing when everything is there; quiet otherwise.
+# Installs what a fresh Debian 12 machine lacks to build, test, fuzz, run and package Velmora: the
+# mingw-w64 cross compilers, CMake, GoogleTest's sources, Wine (64-bit), Xvfb, ImageMagick for
+# screenshots, clang with its libFuzzer runtime, and zip for the release package. Does nothing when
+# everything is there; quiet otherwise.
 set -euo pipefail
 
 packages=(
   cmake make g++ googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 xvfb xauth imagemagick
+  clang libclang-rt-14-dev
+  zip
 )
 
 missing=()

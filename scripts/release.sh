@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Builds the 32-bit release of Velmora and packs it for its users:
+#   scripts/release.sh
+# The result, build/release/Velmora-<version>.zip, holds one folder "Velmora" with Velmora.exe, its
+# Grafiken folder and LIESMICH.txt, the German read-me (Windows-1252 with CRLF line ends, made from
+# packaging/LIESMICH.txt).
+#
+# The package is reproducible: the same commit gives the same bytes. SOURCE_DATE_EPOCH, by default
+# the time of the last commit, is the program's build date, the time stamp in its file header and
+# the time of every file in the archive; the files go in in a fixed order, without owner, extra
+# attributes or time zone. The packed program is stripped of its symbol table.
+#
+# Afterwards the archive is checked: its listing, and that the program inside is a 32-bit Windows
+# GUI program that imports nothing but Windows' own DLLs.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VELMORA_BUILD_DIR:-$root/build}
+
+"$root/scripts/install-deps.sh"
+
+fail() { echo "release: $*" >&2; exit 1; }
+
+version=$(sed -n 's/^project(Velmora VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+[ -n "$version" ] || fail "no version in CMakeLists.txt"
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null) ||
+    fail "not a git checkout: set SOURCE_DATE_EPOCH to the release's time (seconds since 1970)"
+fi
+export SOURCE_DATE_EPOCH
+
+# The 32-bit release build. The build date is stamped anew, from SOURCE_DATE_EPOCH.
+x86=$build/x86
+cmake -S "$root" -B "$x86" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" >/dev/null
+rm -f "$x86/generated/build_date.cpp"
+cmake --build "$x86" -j "$(nproc)" --target Velmora
+
+# The package's folder: everything with the same time and plain permissions.
+out=$build/release
+stage=$out/stage
+folder=Velmora
+rm -rf "$stage"
+mkdir -p "$stage/$folder/Grafiken"
+# strip writes SOURCE_DATE_EPOCH as the header's time stamp, where the linker wrote the time of the link.
+i686-w64-mingw32-strip --strip-all -o "$stage/$folder/Velmora.exe" "$x86/bin/Velmora.exe"
+cp "$root"/Grafiken/* "$stage/$folder/Grafiken/"
+iconv -f UTF-8 -t CP1252 "$root/packaging/LIESMICH.txt" | sed 's/$/\r/' >"$stage/$folder/LIESMICH.txt"
+find "$stage" -type d -exec chmod 0755 {} +
+find "$stage" -type f -exec chmod 0644 {} +
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+
+# Files only, sorted bytewise; times as UTC; no extra fields (owner, access and change times).
+zip_file=$out/Velmora-$version.zip
+(cd "$stage" && find "$folder" -type f | LC_ALL=C sort) >"$out/listing.expected"
+rm -f "$zip_file"
+(cd "$stage" && TZ=UTC zip -X -D -9 -q "$zip_file" -@ <"$out/listing.expected")
+
+# Checks of what was packed, read back from the archive.
+cmake -E tar tf "$zip_file" >"$out/listing.actual"
+diff -u "$out/listing.expected" "$out/listing.actual" >&2 || fail "the archive's listing differs from the package folder"
+
+check=$out/check
+rm -rf "$check"
+mkdir -p "$check"
+(cd "$check" && cmake -E tar xf "$zip_file")
+headers=$(TZ=UTC i686-w64-mingw32-objdump -p "$check/$folder/Velmora.exe")
+grep -q 'file format pei-i386' <<<"$headers" || fail "Velmora.exe is not a 32-bit Windows program"
+grep -q '^Subsystem.*(Windows GUI)' <<<"$headers" || fail "Velmora.exe is not a Windows GUI program"
+stamp=$(TZ=UTC date -d "@$SOURCE_DATE_EPOCH" '+%a %b %e %H:%M:%S %Y')
+grep -q "^Time/Date[[:space:]]*$stamp\$" <<<"$headers" ||
+  fail "the time stamp of Velmora.exe is not SOURCE_DATE_EPOCH ($stamp)"
+# Every DLL that a bare Windows 7 has in its system folder and that Velmora may use.
+windows_dlls=" advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll "
+imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | LC_ALL=C sort -u)
+[ -n "$imports" ] || fail "no imports found in Velmora.exe"
+for dll in $imports; do
+  [[ $windows_dlls == *" $dll "* ]] || fail "Velmora.exe imports $dll, which Windows does not bring"
+done
+
+echo
+echo "Package: $zip_file"
+echo "  $(sha256sum "$zip_file" | cut -d' ' -f1)  (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
+sed 's/^/  /' "$out/listing.actual"
+echo "Velmora.exe: 32-bit Windows GUI program; imports $(paste -sd ' ' <<<"$imports")"

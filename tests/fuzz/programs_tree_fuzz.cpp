@@ -1,0 +1,272 @@
+// The Programs tree builder over generated start menus.
+//
+// Input: lines, each one file, folder or link below the Programs folder of one root:
+//   <root><path>            a file; with a trailing "\" a folder (missing folders along it are made)
+//   <root><path>><root><target>   a folder link at path that leads to the folder target
+// <root> is "u" or "U" for the user's root, any other byte for all users'. Names may hold any byte
+// that a Windows file name may hold, letter case and bytes above 127 included; "." and ".." and
+// empty names are dropped. Links may lead anywhere, also up to their own folders.
+//
+// Checked for every input: the order guarantees of the tree on which the menu assembly relies; that
+// tree, source bits and launch list agree; that every folder and every source bit names something
+// that exists; that the listing order of the file system changes no more than the order of spellings
+// that differ only in case. Without links every shortcut and folder within the path limit must be in
+// the tree, and the watcher must count every file.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "catalogue/programs_tree.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "tests/pure/memory_fs.h"
+
+namespace {
+
+const programs_roots roots = {"U:\\Users\\Ann\\Start Menu\\", "C:\\ProgramData\\Start Menu\\"};
+constexpr std::size_t max_lines = 48;
+constexpr int max_links = 4;  // each link may double the folders a walk sees
+
+bool is_folder(const std::string& path) { return path.back() == '\\'; }
+
+std::string folded(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return result;
+}
+
+// The menu's order, written independently of the builder: bytes compared unsigned after folding A-Z.
+bool sorts_after(const std::string& a, const std::string& b) { return folded(a).compare(folded(b)) > 0; }
+
+bool starts_with(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+const std::string& root_of(char code) { return code == 'u' || code == 'U' ? roots.user : roots.common; }
+
+// The absolute path below a root's Programs folder that a line names, its names cleaned as a
+// Windows file system would have them; a trailing "\" is kept. A line without a name stands for the
+// Programs folder itself.
+std::string absolute_path(std::string_view line)
+{
+    std::string path = root_of(line.empty() ? 'c' : line[0]) + "Programs";
+    const std::size_t programs_size = path.size();
+    std::string name;
+    auto end_name = [&]() {
+        if (!name.empty() && name != "." && name != "..")
+            path.append(1, '\\').append(name);
+        name.clear();
+    };
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        char c = line[i];
+        if (c == '\\') {
+            end_name();
+            continue;
+        }
+        const bool forbidden =
+            static_cast<unsigned char>(c) < 0x20 || std::string_view("\"*/:<>?|").find(c) != std::string_view::npos;
+        name += forbidden ? '_' : c;
+    }
+    end_name();
+    if (path.size() == programs_size || (!line.empty() && line.back() == '\\'))
+        path += '\\';
+    return path;
+}
+
+// Builds the file system; false when it holds a link.
+bool decode(std::string_view input, test::memory_fs* fs)
+{
+    int links = 0;
+    std::size_t lines = 0;
+    while (!input.empty() && lines++ < max_lines) {
+        const std::size_t end = input.find('\n');
+        const std::string_view line = input.substr(0, end);
+        input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
+
+        const std::size_t arrow = line.find('>');
+        if (arrow == std::string_view::npos) {
+            fs->add(absolute_path(line));
+        } else if (links < max_links) {
+            ++links;
+            std::string at = absolute_path(line.substr(0, arrow));
+            if (at.back() == '\\')
+                at.pop_back();
+            fs->add_link(at, absolute_path(line.substr(arrow + 1)));
+        }
+    }
+    return links > 0;
+}
+
+void check_order_and_agreement(const programs_tree& result)
+{
+    const path_list& tree = result.tree;
+    FUZZ_CHECK(!tree.empty() && tree[0] == "Programs\\");
+    FUZZ_CHECK(result.sources.size() == tree.size());
+
+    // Elements seen so far; folders whose subtree has ended; the chain of folders still open, folded.
+    std::set<std::string_view> seen, closed;
+    std::vector<std::pair<std::string, std::string_view>> open;
+    const std::string* previous_folder = nullptr;
+    const std::string* previous_entry = nullptr;
+    std::size_t launch_index = 0;
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        const std::string& element = tree[i];
+        FUZZ_CHECK(starts_with(element, "Programs\\"));
+        FUZZ_CHECK(element.find("\\\\") == std::string::npos);
+        FUZZ_CHECK((result.sources[i] == 0) == is_folder(element));
+        FUZZ_CHECK((result.sources[i] & ~0x0F) == 0);
+        FUZZ_CHECK(seen.insert(element).second);  // nothing twice
+        if (!is_folder(element)) {
+            // An entry belongs to the folder just before it; entries sorted.
+            FUZZ_CHECK(previous_folder != nullptr && starts_with(element, *previous_folder));
+            FUZZ_CHECK(element.find('\\', previous_folder->size()) == std::string::npos);
+            if (previous_entry)
+                FUZZ_CHECK(!sorts_after(*previous_entry, element));
+            previous_entry = &element;
+            FUZZ_CHECK(launch_index < result.launch.size() && result.launch[launch_index] == element);
+            ++launch_index;
+            continue;
+        }
+        // Folders sorted.
+        if (previous_folder)
+            FUZZ_CHECK(!sorts_after(*previous_folder, element));
+        previous_folder = &element;
+        previous_entry = nullptr;
+
+        // Each folder on the way here, spelled as in the path, came before. None of them has been
+        // left yet: a subtree follows its folder without a gap, only spellings that differ in case
+        // may interleave with it.
+        const std::string lower = folded(element);
+        while (!open.empty() && !starts_with(lower, open.back().first)) {
+            closed.insert(open.back().second);
+            open.pop_back();
+        }
+        for (std::size_t end = element.find('\\'); end + 1 < element.size(); end = element.find('\\', end + 1)) {
+            const std::string_view above(element.data(), end + 1);
+            FUZZ_CHECK(seen.count(above) == 1);
+            FUZZ_CHECK(closed.count(above) == 0);
+        }
+        open.emplace_back(lower, element);
+    }
+    FUZZ_CHECK(launch_index == result.launch.size());
+    FUZZ_CHECK(result.launch.size() <= static_cast<std::size_t>(max_menu_entries));
+}
+
+void check_against_file_system(const programs_tree& result, file_system_ops ops)
+{
+    const struct {
+        uint8_t bit;
+        const std::string* root;
+        const char* extension;
+    } sources[] = {
+        {source_user_lnk, &roots.user, ".lnk"},
+        {source_common_lnk, &roots.common, ".lnk"},
+        {source_user_url, &roots.user, ".url"},
+        {source_common_url, &roots.common, ".url"},
+    };
+    // "Programs\" stands first also when neither root has a Programs folder.
+    for (std::size_t i = 1; i < result.tree.size(); ++i) {
+        const std::string& element = result.tree[i];
+        if (is_folder(element)) {
+            FUZZ_CHECK(ops.probe(ops.context, roots.user + element) == probe_folder ||
+                       ops.probe(ops.context, roots.common + element) == probe_folder);
+            continue;
+        }
+        for (const auto& source : sources)
+            if (result.sources[i] & source.bit)
+                FUZZ_CHECK(ops.probe(ops.context, *source.root + element + source.extension) >= 0);
+    }
+}
+
+// What a plain walk of a tree without links finds below one root's Programs folder.
+struct expected_content {
+    std::map<std::string, uint8_t> entries;  // entry path: source bits it must carry at least
+    std::vector<std::string> folders;
+    int32_t files = 0;
+};
+
+void walk_without_links(file_system_ops ops, const std::string& root, bool user, const std::string& folder,
+                        expected_content* expected)
+{
+    std::vector<directory_entry> listing;
+    if (ops.enumerate(ops.context, folder, &listing) != 0)
+        return;
+    for (const directory_entry& entry : listing) {
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        const std::string path = folder + "\\" + entry.name;
+        if (path.size() > max_path_length)
+            continue;
+        const std::string relative = path.substr(root.size());
+        if (entry.folder) {
+            expected->folders.push_back(relative + "\\");
+            walk_without_links(ops, root, user, path, expected);
+            continue;
+        }
+        ++expected->files;
+        const std::size_t dot = entry.name.rfind('.');
+        const std::string extension = dot == std::string::npos ? "" : entry.name.substr(dot + 1);
+        if (folded(entry.name) == "desktop.ini" || dot == 0 || (extension != "lnk" && extension != "url"))
+            continue;
+        const bool url = extension == "url";
+        expected->entries[relative.substr(0, relative.size() - 4)] |=
+            url ? (user ? source_user_url : source_common_url) : (user ? source_user_lnk : source_common_lnk);
+    }
+}
+
+void check_completeness(const programs_tree& result, file_system_ops ops)
+{
+    expected_content expected;
+    walk_without_links(ops, roots.user, true, roots.user + "Programs", &expected);
+    walk_without_links(ops, roots.common, false, roots.common + "Programs", &expected);
+
+    std::map<std::string, uint8_t> listed;
+    for (std::size_t i = 0; i < result.tree.size(); ++i)
+        listed[result.tree[i]] = result.sources[i];
+    for (const std::string& folder : expected.folders)
+        FUZZ_CHECK(listed.count(folder) == 1);
+    for (const auto& [entry, bits] : expected.entries)
+        FUZZ_CHECK(listed.count(entry) == 1 && (listed[entry] & bits) == bits);
+    FUZZ_CHECK(result.dropped_entries == 0);
+    FUZZ_CHECK(watcher_pass(ops, roots).file_count == expected.files);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    test::memory_fs fs;
+    const bool links = decode(input, &fs);
+
+    const programs_tree result = build_programs_tree(fs.ops(), roots);
+    check_order_and_agreement(result);
+    check_against_file_system(result, fs.ops());
+    if (!links)
+        check_completeness(result, fs.ops());
+
+    // The listing order may only swap spellings that differ in case, which the sort keeps in the
+    // order found; each keeps its source bits.
+    const pass_signature pass = watcher_pass(fs.ops(), roots);
+    fs.reverse_listings = true;
+    const programs_tree reversed = build_programs_tree(fs.ops(), roots);
+    FUZZ_CHECK(reversed.tree.size() == result.tree.size());
+    std::map<std::string_view, uint8_t> sources, reversed_sources;
+    for (std::size_t i = 0; i < result.tree.size() && i < reversed.tree.size(); ++i) {
+        FUZZ_CHECK(folded(reversed.tree[i]) == folded(result.tree[i]));
+        sources[result.tree[i]] = result.sources[i];
+        reversed_sources[reversed.tree[i]] = reversed.sources[i];
+    }
+    FUZZ_CHECK(reversed_sources == sources);
+    FUZZ_CHECK(watcher_pass(fs.ops(), roots) == pass);
+    return 0;
+}
