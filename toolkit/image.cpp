@@ -135,7 +135,60 @@ void icon_size(HICON icon, image_record* image)
 
 enum class file_kind { unreadable, bitmap, other };
 
-// A Windows bitmap file starts with "BM"; anything else is taken for an icon file.
+// Whether a bitmap file holds everything that its headers promise. LoadImageA reads the colour
+// table and the pixels where the headers put them, without comparing with the file's size: a file
+// cut short, as an interrupted copy leaves it, makes it read past the end of its view of the file,
+// and under Wine that ends the process.
+bool bitmap_file_complete(HANDLE file)
+{
+    constexpr DWORD file_header_size = 14;
+    unsigned char head[file_header_size + 40] = {};
+    LARGE_INTEGER size;
+    DWORD got = 0;
+    if (!GetFileSizeEx(file, &size) || !ReadFile(file, head, sizeof head, &got, nullptr) ||
+        got < file_header_size + 12)
+        return false;
+    auto word = [&head](DWORD at) { return static_cast<uint32_t>(head[at] | head[at + 1] << 8); };
+    auto dword = [&word](DWORD at) { return word(at) | word(at + 2) << 16; };
+    const uint64_t file_size = static_cast<uint64_t>(size.QuadPart);
+    const uint32_t header_size = dword(14);
+    int64_t width = 0, height = 0;
+    uint32_t bit_count = 0, compression = BI_RGB, image_size = 0, colours_used = 0, entry_size = 4;
+    if (header_size == 12) {  // BITMAPCOREHEADER: words, and three bytes per colour
+        width = word(18);
+        height = word(20);
+        bit_count = word(24);
+        entry_size = 3;
+    } else if (header_size >= 40 && got == sizeof head) {
+        width = static_cast<int32_t>(dword(18));
+        height = static_cast<int32_t>(dword(22));
+        bit_count = word(28);
+        compression = dword(30);
+        image_size = dword(34);
+        colours_used = dword(46);
+    } else {
+        return false;
+    }
+    if (height < 0)
+        height = -height;  // rows stored top-down
+    if (width <= 0 || height == 0 || bit_count > 32)
+        return false;
+    const uint64_t colours = colours_used ? colours_used : (bit_count <= 8 ? 1u << bit_count : 0);
+    const uint64_t masks = (compression == BI_BITFIELDS && header_size == 40) ? 12 : 0;
+    const uint64_t table_end = file_header_size + header_size + masks + colours * entry_size;
+    uint64_t pixels = image_size;
+    if (compression == BI_RGB || compression == BI_BITFIELDS) {
+        const uint64_t row = (static_cast<uint64_t>(width) * bit_count + 31) / 32 * 4;
+        if (row == 0 || static_cast<uint64_t>(height) > file_size / row)
+            return false;
+        pixels = row * static_cast<uint64_t>(height);
+    }
+    const uint64_t offset = dword(10) ? dword(10) : table_end;
+    return pixels > 0 && table_end <= file_size && offset <= file_size && pixels <= file_size - offset;
+}
+
+// A Windows bitmap file starts with "BM"; anything else is taken for an icon file. A bitmap file
+// that is cut short counts as unreadable.
 file_kind kind_of_file(const char* path)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -145,8 +198,14 @@ file_kind kind_of_file(const char* path)
     char head[2] = {};
     DWORD got = 0;
     BOOL read = ReadFile(file, head, sizeof head, &got, nullptr);
+    file_kind kind = file_kind::other;
+    if (read && got == 2 && head[0] == 'B' && head[1] == 'M')
+        kind = file_kind::bitmap;
+    if (kind == file_kind::bitmap &&
+        (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0 || !bitmap_file_complete(file)))
+        kind = file_kind::unreadable;
     CloseHandle(file);
-    return read && got == 2 && head[0] == 'B' && head[1] == 'M' ? file_kind::bitmap : file_kind::other;
+    return kind;
 }
 
 // A DIB section of any depth; palette depths get a grey ramp, so that black is their colour 0.
