@@ -129,9 +129,10 @@ TEST_F(AboutWindow, ShowsItsControlsAsLaidOutOnceAndACloseRequestEndsTheProgram)
     close_process(session_.velmora);
 }
 
-// The links: black and underlined, blue with another cursor under the mouse (cursor handles are
-// the program's own under Wine, so the hand is recognised by differing from the label's arrow);
-// each release of a click opens the address; "Schließen" closes the window alone.
+// The links: black and underlined, blue (underline too) with another cursor under the mouse, and
+// back when it leaves (cursor handles are the program's own under Wine, so the hand is recognised
+// by differing from the label's arrow); each release of a click opens the address; "Schließen"
+// closes the window alone.
 TEST_F(AboutWindow, LinksTurnBlueUnderTheMouseAndOpenTheirAddressesAndSchliessenClosesOnlyIt)
 {
     HWND about = open_about();
@@ -163,11 +164,14 @@ TEST_F(AboutWindow, LinksTurnBlueUnderTheMouseAndOpenTheirAddressesAndSchliessen
     EXPECT_EQ(pixels(blue, false), 0);
     move_mouse(home.x, home.y);
     pump_messages(400);
-    EXPECT_GT(pixels(blue, false), 60);
+    EXPECT_GT(pixels(blue, true), 60) << "the underline in the hover colour";
+    EXPECT_LT(pixels(RGB(0, 0, 0), true), 10);
     EXPECT_NE(cursor(), arrow);
     move_mouse(label.x, label.y);
     pump_messages(400);
     EXPECT_EQ(pixels(blue, false), 0);
+    EXPECT_GT(pixels(RGB(0, 0, 0), true), 60);
+    EXPECT_EQ(cursor(), arrow);
 
     click(home.x, home.y);
     EXPECT_TRUE(wait_for_lines(session_.record_log, "run_program file=http://velmora.example/", 1, 5000));
