@@ -16,18 +16,6 @@ namespace {
 
 using namespace test;
 
-// Positions of the top-level items that the arrow keys visit (separators are skipped).
-constexpr int programs_item = 0;
-constexpr int search_item = 1;
-constexpr int run_item = 2;
-constexpr int switch_user_item = 3;
-constexpr int log_off_item = 4;
-constexpr int standby_item = 5;
-constexpr int hibernate_item = 6;
-constexpr int restart_item = 7;
-constexpr int shut_down_item = 8;
-constexpr int quit_item = 10;
-
 class Commands : public ::testing::Test {
 protected:
     void SetUp() override
@@ -53,26 +41,20 @@ protected:
         ASSERT_TRUE(start_velmora(session_, "velmora_recording.exe"));
         ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild end", 1, 30000));
     }
-    void open_menu()
+    // Opens the menu and walks down: Down first selects "Programs" (item 0), then the commands
+    // from "Suchen" (1) to "Velmora beenden" (10); separators are skipped.
+    void open_menu_at(int item)
     {
         click_start_button();
         ASSERT_TRUE(wait_for_menu(true, 5000));
         pump_messages(100);
-    }
-    // Opens the menu, walks down to the top-level item and presses Enter.
-    void choose_top_item(int item)
-    {
-        open_menu();
         for (int i = 0; i <= item; ++i)
             press_key(VK_DOWN);
-        press_key(VK_RETURN);
-        pump_messages(200);
     }
-    // Opens the Programs submenu and chooses its entry number n (counting from 1).
+    // Right opens "Programs" with its first entry selected; n counts from 1.
     void choose_program(int n)
     {
-        open_menu();
-        press_key(VK_DOWN);
+        open_menu_at(0);
         press_key(VK_RIGHT);
         for (int i = 1; i < n; ++i)
             press_key(VK_DOWN);
@@ -80,9 +62,8 @@ protected:
     }
     void shortcut(int csidl, const std::string& name, const std::string& tag)
     {
-        std::string path = programs_folder(csidl) + name;
-        make_folders(path.substr(0, path.find_last_of('\\')));
-        ASSERT_TRUE(create_shortcut(path, fixture_path("record_launch.exe"), "\"" + launches_ + "\" " + tag, ""));
+        ASSERT_TRUE(create_shortcut(programs_folder(csidl) + name, fixture_path("record_launch.exe"),
+                                    "\"" + launches_ + "\" " + tag, ""));
     }
     int launched(const std::string& tag) { return count_lines(launches_, " " + tag + "|"); }
 
@@ -90,45 +71,35 @@ protected:
     std::string launches_;
 };
 
-TEST_F(Commands, ChoosingAProgramEntryStartsItsShortcut)
+// Entries: Alpha, Both, Gamma. Both stands for the user's and all users' .lnk and the user's .url,
+// which are opened in the launcher's order.
+TEST_F(Commands, AnEntryOpensEveryShortcutBehindItUsersFirstAndLnkBeforeUrl)
 {
     shortcut(CSIDL_STARTMENU, "Alpha.lnk", "alpha");
-    shortcut(CSIDL_COMMON_STARTMENU, "Beta.lnk", "beta");
-    shortcut(CSIDL_STARTMENU, "Gamma.lnk", "gamma");
+    shortcut(CSIDL_COMMON_STARTMENU, "Gamma.lnk", "gamma");
+    shortcut(CSIDL_STARTMENU, "Both.lnk", "user");
+    shortcut(CSIDL_COMMON_STARTMENU, "Both.lnk", "common");
+    ASSERT_TRUE(create_internet_shortcut(programs_folder(CSIDL_STARTMENU) + "Both.url", "http://velmora.invalid/"));
     start();
 
     choose_program(3);
     ASSERT_TRUE(wait_until([&] { return launched("gamma") == 1; }, 10000));
-    EXPECT_EQ(launched("alpha") + launched("beta"), 0);
-}
+    EXPECT_EQ(count_lines(session_.record_log, "run_program"), 1);
 
-TEST_F(Commands, AnEntryUnderBothRootsStartsTwiceTheUsersFirst)
-{
-    shortcut(CSIDL_STARTMENU, "Both.lnk", "user");
-    shortcut(CSIDL_COMMON_STARTMENU, "Both.lnk", "common");
-    start();
-
-    choose_program(1);
+    ASSERT_TRUE(wait_for_menu(false, 5000));
+    choose_program(2);
     ASSERT_TRUE(wait_until([&] { return launched("user") == 1 && launched("common") == 1; }, 10000));
+    ASSERT_TRUE(wait_for_lines(session_.record_log, "run_program", 4, 5000));
     std::vector<std::string> runs = lines_containing(session_.record_log, "run_program");
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_NE(runs[0].find(programs_folder(CSIDL_STARTMENU) + "Both.lnk"), std::string::npos);
-    EXPECT_NE(runs[1].find(programs_folder(CSIDL_COMMON_STARTMENU) + "Both.lnk"), std::string::npos);
-}
+    EXPECT_NE(runs[1].find(programs_folder(CSIDL_STARTMENU) + "Both.lnk"), std::string::npos);
+    EXPECT_NE(runs[2].find(programs_folder(CSIDL_COMMON_STARTMENU) + "Both.lnk"), std::string::npos);
+    EXPECT_NE(runs[3].find(programs_folder(CSIDL_STARTMENU) + "Both.url"), std::string::npos);
 
-TEST_F(Commands, AShortcutBeforeAnInternetShortcutOfTheSameName)
-{
-    shortcut(CSIDL_STARTMENU, "Site.lnk", "site");
-    ASSERT_TRUE(create_internet_shortcut(programs_folder(CSIDL_STARTMENU) + "Site.url",
-                                         "http://velmora.invalid/"));
-    start();
-
-    choose_program(1);
-    ASSERT_TRUE(wait_for_lines(session_.record_log, "run_program", 2, 10000));
-    std::vector<std::string> runs = lines_containing(session_.record_log, "run_program");
-    EXPECT_NE(runs[0].find("Site.lnk"), std::string::npos);
-    EXPECT_NE(runs[1].find("Site.url"), std::string::npos);
-    EXPECT_TRUE(wait_until([&] { return launched("site") == 1; }, 10000));
+    // A number beyond the entries (sent as the menu would) opens nothing.
+    PostMessageA(velmora_main_window(session_), WM_COMMAND, 4, 0);
+    pump_messages(500);
+    EXPECT_EQ(count_lines(session_.record_log, "run_program"), 4);
+    EXPECT_EQ(launched("alpha"), 0);
 }
 
 TEST_F(Commands, AChoiceInAMenuShownDuringARebuildOpensWhatTheMenuShowed)
@@ -138,14 +109,12 @@ TEST_F(Commands, AChoiceInAMenuShownDuringARebuildOpensWhatTheMenuShowed)
     start();
 
     // The menu is open on Mango (entry 1) when a new first entry appears and the menu is rebuilt.
-    open_menu();
-    press_key(VK_DOWN);
+    open_menu_at(0);
     press_key(VK_RIGHT);
     shortcut(CSIDL_STARTMENU, "Apfel.lnk", "apfel");
     ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild end", 2, 30000));
     ASSERT_NE(visible_menu_window(), nullptr) << "the rebuild left the open menu alone";
     press_key(VK_RETURN);
-
     ASSERT_TRUE(wait_until([&] { return launched("mango") == 1; }, 10000));
     EXPECT_EQ(launched("apfel"), 0);
 
@@ -163,37 +132,41 @@ TEST_F(Commands, SessionCommandsReachTheShellAndTheRecorders)
     const std::string shutdown = "\"" + std::string(system) + "\\shutdown.exe\"";
     const struct {
         int item;
-        const char* log;  // which log shows the effect
+        bool shell_log;  // the effect shows in the fake taskbar's log, else in Velmora's
         std::string line;
     } rows[] = {
-        {run_item, "shell", "tray WM_COMMAND 401 0"},
-        {search_item, "velmora", "shell_execute verb=find file=C:\\ parameters=(null) directory=(null) show=5"},
-        {switch_user_item, "velmora", "lock_workstation"},
-        {log_off_item, "velmora", "exit_windows flags=0 reason=0"},
-        {restart_item, "velmora", "run_program file=" + shutdown + " parameters=-r -f directory= flags=2"},
-        {shut_down_item, "velmora", "run_program file=" + shutdown + " parameters=-s -f  directory= flags=2"},
+        {2, true, "tray WM_COMMAND 401 0"},  // "Ausführen"
+        {1, false, "shell_execute verb=find file=C:\\ parameters=(null) directory=(null) show=5"},
+        {3, false, "lock_workstation"},
+        {4, false, "exit_windows flags=0 reason=0"},
+        {7, false, "run_program file=" + shutdown + " parameters=-r -f directory= flags=2"},
+        {8, false, "run_program file=" + shutdown + " parameters=-s -f  directory= flags=2"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
-        const std::string& log = std::string(row.log) == "shell" ? session_.shell_log : session_.record_log;
-        choose_top_item(row.item);
-        EXPECT_TRUE(wait_for_lines(log, row.line, 1, 5000));
+        open_menu_at(row.item);
+        press_key(VK_RETURN);
+        EXPECT_TRUE(wait_for_lines(row.shell_log ? session_.shell_log : session_.record_log, row.line, 1, 5000));
         ASSERT_TRUE(wait_for_menu(false, 5000));
     }
 
-    // The greyed items give no event: nothing is recorded, and the menu has to be dismissed.
-    int before = static_cast<int>(read_lines(session_.record_log).size());
-    for (int item : {standby_item, hibernate_item}) {
-        choose_top_item(item);
+    // "Standby" and "Ruhezustand" are greyed: Enter does nothing, the menu has to be dismissed.
+    const size_t before = read_lines(session_.record_log).size();
+    for (int item : {5, 6}) {
+        open_menu_at(item);
+        press_key(VK_RETURN);
+        pump_messages(200);
         press_key(VK_ESCAPE);
         ASSERT_TRUE(wait_for_menu(false, 5000));
     }
     pump_messages(300);
     std::vector<std::string> lines = read_lines(session_.record_log);
-    for (size_t i = static_cast<size_t>(before); i < lines.size(); ++i)
-        EXPECT_TRUE(lines[i].rfind("menu ", 0) == 0 || lines[i] == "taskbar_edge") << lines[i];
+    for (size_t i = before; i < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].rfind("menu ", 0) == 0 || lines[i].rfind("entries=", 0) == 0 || lines[i] == "taskbar_edge")
+            << lines[i];
 
-    choose_top_item(quit_item);
+    open_menu_at(10);  // "Velmora beenden"
+    press_key(VK_RETURN);
     EXPECT_EQ(wait_exit(session_.velmora, 10000), 0);
     close_process(session_.velmora);
 }

@@ -97,33 +97,23 @@ protected:
     int32_t base_ = 0;
 };
 
-TEST_F(Watcher, FirstPassBuildsEvenWithExactlyOneFile)
-{
-    place_file(common(test_folder + "Only.url"));
-    ASSERT_EQ(watcher_pass(platform_file_system(), roots_).file_count, 1) << "the prefix holds other files";
-    start_watcher(quick_interval_ms);
-    expect_rebuilds(1, {"Programs\\Velmora Test\\Only"});
-}
-
 TEST_F(Watcher, EachChangeBelowEitherRootRebuildsOnce)
 {
     ASSERT_TRUE(CreateDirectoryA(user(test_folder + "Sub").c_str(), nullptr));
     start_watcher(quick_interval_ms);
-    expect_rebuilds(1, {});
-
+    expect_rebuilds(1, {});  // the first pass builds; without a change no rebuild follows
     place_file(common(test_folder + "Alpha.url"));
     expect_rebuilds(2, {"Programs\\Velmora Test\\Alpha"});
     place_file(user(test_folder + "notes.txt"));  // a file the menu never shows counts as well
     expect_rebuilds(3, {"Programs\\Velmora Test\\Alpha"});
     ASSERT_TRUE(MoveFileA(common(test_folder + "Alpha.url").c_str(), common(test_folder + "Beta.url").c_str()));
-    expect_rebuilds(4, {"Programs\\Velmora Test\\Beta"});
+    expect_rebuilds(4, {"Programs\\Velmora Test\\Beta"});  // a rename
     ASSERT_TRUE(MoveFileA(common(test_folder + "Beta.url").c_str(), user(test_folder + "Sub\\Beta.url").c_str()));
-    expect_rebuilds(5, {"Programs\\Velmora Test\\Sub\\Beta"});
+    expect_rebuilds(5, {"Programs\\Velmora Test\\Sub\\Beta"});  // a move to the other root
 }
 
 TEST_F(Watcher, ProgramIntervalSeesANewShortcutWithinAboutFiveSeconds)
 {
-    DWORD started = GetTickCount();
     start_watcher(watch_interval_ms);
     ASSERT_TRUE(test::wait_until([&] { return rebuilds() == 1; }, 2000, 5)) << "the first pass runs at once";
     Sleep(300);
@@ -132,14 +122,15 @@ TEST_F(Watcher, ProgramIntervalSeesANewShortcutWithinAboutFiveSeconds)
     ASSERT_TRUE(test::wait_until([&] { return rebuilds() == 2; }, watch_interval_ms + 5000, 5));
     EXPECT_LE(GetTickCount() - placed, watch_interval_ms + 1500);
     EXPECT_EQ(*current_launch_list(), path_list{"Programs\\Velmora Test\\Late"});
-    RecordProperty("first_rebuild_ms", static_cast<int>(placed - 300 - started));
 }
 
+// The user's Programs folder missing, and exactly one file below the other: the first pass builds.
 TEST_F(Watcher, MissingProgramsFolderUnderOneRootIsFine)
 {
     moved_away_ = user("Programs.velmora-away");
     ASSERT_TRUE(MoveFileA(user("Programs").c_str(), moved_away_.c_str()));
     place_file(common(test_folder + "Shared.url"));
+    ASSERT_EQ(watcher_pass(platform_file_system(), roots_).file_count, 1) << "the prefix holds other files";
     start_watcher(quick_interval_ms);
     expect_rebuilds(1, {"Programs\\Velmora Test\\Shared"});
     place_file(common(test_folder + "Second.url"));

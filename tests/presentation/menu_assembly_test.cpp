@@ -20,20 +20,12 @@
 
 namespace {
 
-programs_tree tree_of(const path_list& elements)
-{
-    programs_tree tree;
-    tree.tree = elements;
-    tree.sources.assign(elements.size(), 0);
-    return tree;
-}
-
 // One rebuild, in the order the change watcher runs it.
 void rebuild(const path_list& elements)
 {
     release_old_menu(0);
     ASSERT_NE(create_popup_menu(0), 0);
-    build_start_menu(tree_of(elements), programs_roots{});
+    build_start_menu(programs_tree{elements, std::vector<uint8_t>(elements.size(), 0), {}, 0}, programs_roots{});
     make_folder_bitmap();
     attach_folder_bitmaps();
     EXPECT_EQ(menu_depth(), 0);
@@ -153,57 +145,38 @@ TEST_F(StartMenuAssembly, BuildsTheExampleTreeWithEveryBitmap)
         }
     }
     EXPECT_EQ(entry_bitmap_count(), 2);
-}
 
-TEST_F(StartMenuAssembly, BuildsTheTwoRootExample)
-{
-    rebuild({"Programs\\", "Programs\\Editor", "Programs\\Games\\", "Programs\\Tools\\",
-             "Programs\\Tools\\Calc", "Programs\\Tools\\Notes", "Programs\\Tools\\Extra\\",
-             "Programs\\Tools\\Extra\\Backup"});
+    rebuild({"Programs\\", "Programs\\Editor", "Programs\\Games\\", "Programs\\Tools\\", "Programs\\Tools\\Calc",
+             "Programs\\Tools\\Notes", "Programs\\Tools\\Extra\\", "Programs\\Tools\\Extra\\Backup"});
     EXPECT_EQ(describe(programs_menu()), "Editor#1,Games{},Tools{Calc#2,Notes#3,Extra{Backup#4}}");
 }
 
-TEST_F(StartMenuAssembly, FolderBitmapsReachDepthElevenAndPositionHundred)
-{
-    path_list elements = {"Programs\\"};
-    for (int i = 1; i <= 12; ++i)  // folders of depth 2 to 13
-        elements.push_back(nested_folder(i));
-    for (int i = 0; i < 102; ++i) {  // then 102 folders side by side
-        char name[32];
-        snprintf(name, sizeof name, "Programs\\w%03d\\", i);
-        elements.push_back(name);
-    }
-    rebuild(elements);
-    HMENU menu = programs_menu();
-    for (int depth = 2; depth <= 13; ++depth) {
-        item it = item_at(menu, 0);
-        ASSERT_NE(it.submenu, nullptr) << depth;
-        EXPECT_EQ(it.checked, depth <= 11 ? folder_bitmap() : nullptr) << "depth " << depth;
-        menu = it.submenu;
-    }
-    ASSERT_EQ(GetMenuItemCount(programs_menu()), 103);
-    EXPECT_EQ(item_at(programs_menu(), 100).checked, folder_bitmap());
-    EXPECT_EQ(item_at(programs_menu(), 101).checked, nullptr);
-}
-
-TEST_F(StartMenuAssembly, DeepFoldersAndAmpersandsStayUsable)
+// Folders f1 to f70 nested, each with an entry, beside "R&D" and 102 folders side by side.
+TEST_F(StartMenuAssembly, DeepFoldersAndAmpersandsStayUsableAndFolderBitmapsReachDepthEleven)
 {
     path_list elements = {"Programs\\", "Programs\\R&D\\", "Programs\\R&D\\Q&A"};
     for (int i = 1; i <= 70; ++i) {
         elements.push_back(nested_folder(i));
         elements.push_back(nested_folder(i).append("e").append(std::to_string(i)));
     }
+    for (int i = 0; i < 102; ++i)
+        elements.push_back("Programs\\w" + std::to_string(1000 + i) + "\\");
     rebuild(elements);
     EXPECT_EQ(describe(GetSubMenu(programs_menu(), 0)), "Q&&A#1");  // shows "Q&A"
     EXPECT_EQ(item_at(programs_menu(), 0).text, "R&&D");
 
     // 64 nested submenus: "Programs" and folders f1 to f63; f63's holds the entries of f64 to f70.
-    HMENU menu = GetSubMenu(programs_menu(), 1);
-    for (int level = 3; level <= 64; ++level)
-        menu = GetSubMenu(menu, 1);
-    ASSERT_NE(menu, nullptr);
+    // A folder bitmap on folders to depth 11 ("Programs\\f1\\" is 2) and to position 100.
+    HMENU menu = programs_menu();
+    for (int depth = 2; depth <= 64; ++depth) {
+        item folder = item_at(menu, 1);
+        ASSERT_NE(menu = folder.submenu, nullptr) << depth;
+        EXPECT_EQ(folder.checked, depth <= 11 ? folder_bitmap() : nullptr) << "depth " << depth;
+    }
     EXPECT_EQ(describe(menu), "e63#64,e64#65,e65#66,e66#67,e67#68,e68#69,e69#70,e70#71");
-    EXPECT_TRUE(shows_entry_bitmap(item_at(menu, 7)));
+    ASSERT_EQ(GetMenuItemCount(programs_menu()), 104);
+    EXPECT_EQ(item_at(programs_menu(), 100).checked, folder_bitmap());
+    EXPECT_EQ(item_at(programs_menu(), 101).checked, nullptr);
 }
 
 TEST_F(StartMenuAssembly, EntryIdsNeverReachTheCommands)
@@ -234,6 +207,12 @@ TEST_F(StartMenuAssembly, RebuildsReleaseTheirPredecessorsPictures)
         EXPECT_EQ(GetObjectType(previous_folder), 0u) << "build " << build;
         previous_folder = folder_bitmap();
     }
+
+    // A rebuild cancelled for shutdown adds no more entries; the commands are all there.
+    ASSERT_TRUE(stop_rebuilds(0));
+    rebuild({"Programs\\", "Programs\\a", "Programs\\B\\", "Programs\\B\\c"});
+    EXPECT_EQ(describe(programs_menu()), "");
+    EXPECT_EQ(GetMenuItemCount(menu_handle(0)), 13);
 }
 
 TEST_F(StartMenuAssembly, AMenuOnScreenKeepsItsPicturesUntilItCloses)
@@ -253,15 +232,6 @@ TEST_F(StartMenuAssembly, AMenuOnScreenKeepsItsPicturesUntilItCloses)
     for (HBITMAP picture : old_pictures)
         EXPECT_EQ(GetObjectType(picture), 0u);
     EXPECT_TRUE(shows_entry_bitmap(item_at(programs_menu(), 0)));
-}
-
-TEST_F(StartMenuAssembly, ACancelledRebuildStopsAddingEntries)
-{
-    ASSERT_TRUE(stop_rebuilds(0));
-    rebuild({"Programs\\", "Programs\\a", "Programs\\B\\", "Programs\\B\\c"});
-    EXPECT_EQ(entry_bitmap_count(), 0);
-    EXPECT_EQ(describe(programs_menu()), "");
-    EXPECT_EQ(GetMenuItemCount(menu_handle(0)), 13);  // the commands are all there
 }
 
 }  // namespace

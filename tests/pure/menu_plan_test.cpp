@@ -1,9 +1,9 @@
 // The layout of the start menu worked out from the Programs tree: submenus opened and closed,
-// captions, entry numbering and the limits of the builder and of the id space.
+// captions, entry numbering and the builder's depth limit. The real menu, with the 64-level and
+// 10,000-entry limits, is read back in tests/presentation/menu_assembly_test.cpp.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "presentation/menu_plan.h"
@@ -27,14 +27,6 @@ std::string render(const menu_plan& plan)
     return text;
 }
 
-std::string nested_folder(int n)  // "Programs\f1\...\fn\"
-{
-    std::string path = "Programs\\";
-    for (int i = 1; i <= n; ++i)
-        path.append("f").append(std::to_string(i)).append("\\");
-    return path;
-}
-
 TEST(MenuPlan, OpensClosesAndNumbersInTreeOrder)
 {
     const struct {
@@ -56,6 +48,9 @@ TEST(MenuPlan, OpensClosesAndNumbersInTreeOrder)
          {"Programs\\", "Programs\\R&D\\", "Programs\\R&D\\A&&B"},
          "open Programs|open R&&D|entry 1 A&&&&B|close 2"},
         {"empty elements passed over", {"Programs\\", "", "Programs\\a"}, "open Programs|entry 1 a|close 1"},
+        {"a shallower folder closes every folder that is not its ancestor",
+         {"Programs\\", "Programs\\a\\", "Programs\\a\\b\\", "Programs\\a\\b\\c\\", "Programs\\d\\"},
+         "open Programs|open a|open b|open c|close 3|open d|close 2"},
         {"folders too deep for the builder add to their deepest ancestor",
          {"Programs\\", "Programs\\a\\", "Programs\\a\\b\\", "Programs\\a\\b\\x", "Programs\\a\\c\\",
           "Programs\\a\\c\\y", "Programs\\d\\"},
@@ -63,62 +58,6 @@ TEST(MenuPlan, OpensClosesAndNumbersInTreeOrder)
     };
     for (const auto& row : rows)
         EXPECT_EQ(render(plan_programs(row.tree, {row.max_depth, 100})), row.steps) << row.what;
-}
-
-TEST(MenuPlan, AShallowerFolderClosesEveryFolderThatIsNotItsAncestor)
-{
-    for (int deep : {5, 10}) {  // a depth-2 folder after one of depth 5 closes 4, after 10 closes 9
-        path_list tree = {"Programs\\"};
-        for (int i = 1; i < deep; ++i)
-            tree.push_back(nested_folder(i));
-        tree.push_back("Programs\\back\\");
-        menu_plan plan = plan_programs(tree);
-        ASSERT_GE(plan.steps.size(), 3u);
-        EXPECT_EQ(plan.steps[plan.steps.size() - 3].count, deep - 1) << deep;
-        EXPECT_EQ(plan.steps[plan.steps.size() - 2].caption, "back");
-    }
-}
-
-TEST(MenuPlan, NeverNestsDeeperThanTheBuilderAndClosesWhatItOpens)
-{
-    path_list tree = {"Programs\\"};
-    for (int i = 1; i <= 70; ++i) {
-        tree.push_back(nested_folder(i));
-        tree.push_back(nested_folder(i).append("e"));
-    }
-    tree.push_back("Programs\\after\\");
-    menu_plan plan = plan_programs(tree);
-    int open = 0;
-    int deepest = 0;
-    for (const plan_step& step : plan.steps) {
-        open += step.action == plan_action::open_submenu ? 1 : 0;
-        open -= step.action == plan_action::close_submenus ? step.count : 0;
-        ASSERT_GE(open, 0);
-        deepest = std::max(deepest, open);
-    }
-    EXPECT_EQ(deepest, 64);  // "Programs" and 63 folders below it
-    EXPECT_EQ(open, 0);
-    EXPECT_EQ(plan.flattened_folders, 7);
-    EXPECT_EQ(plan.entries, 70);  // every entry keeps its item
-}
-
-TEST(MenuPlan, EntryIdsStopBelowTheFirstCommand)
-{
-    path_list tree = {"Programs\\"};
-    for (int i = 0; i < 10050; ++i)
-        tree.push_back(std::string("Programs\\e").append(std::to_string(i)));
-    for (int32_t asked : {max_menu_entries, 20000}) {
-        menu_plan plan = plan_start_menu(tree, plan_limits{64, asked});
-        EXPECT_EQ(plan.entries, 10000);
-        EXPECT_EQ(plan.dropped_entries, 50);
-        uint32_t expected = 0;
-        for (const plan_step& step : plan.steps) {
-            if (step.action == plan_action::add_entry) {
-                EXPECT_EQ(step.id, ++expected);
-            }
-        }
-        EXPECT_EQ(expected, 10000u);
-    }
 }
 
 }  // namespace

@@ -8,32 +8,27 @@ namespace {
 
 TEST(MenuPlacement, FollowsTheTaskbarEdge)
 {
-    const screen_rect button = {0, 738, 64, 768};
+    const screen_rect bottom_left = {0, 738, 64, 768};
+    const screen_rect above_left = {-1280, -40, -1216, -10};  // a monitor left of and above the primary
     const struct {
         uint32_t edge;
+        screen_rect button;
         menu_position expected;
     } rows[] = {
-        {0, {true, 0, 768}},  // left: 30 pixels below the button's top edge
-        {1, {true, 0, 768}},  // top: likewise
-        {2, {true, 0, 738}},  // right: the button's top-left corner
-        {3, {true, 0, 738}},  // bottom: the button's top-left corner
-        {4, {false, 0, 0}},   // no edge: nothing is shown
-        {0xFFFFFFFF, {false, 0, 0}},
+        {0, bottom_left, {true, 0, 768}},  // left: 30 pixels below the button's top edge
+        {1, bottom_left, {true, 0, 768}},  // top: likewise
+        {2, bottom_left, {true, 0, 738}},  // right: the button's top-left corner
+        {3, bottom_left, {true, 0, 738}},  // bottom: likewise
+        {1, above_left, {true, -1280, -10}},  // negative coordinates stay negative
+        {3, above_left, {true, -1280, -40}},
+        {4, bottom_left, {false, 0, 0}},   // no edge: nothing is shown
+        {0xFFFFFFFF, bottom_left, {false, 0, 0}},
     };
     for (const auto& row : rows) {
-        menu_position got = menu_position_for(row.edge, button);
-        EXPECT_EQ(got.show, row.expected.show) << "edge " << row.edge;
-        EXPECT_EQ(got.x, row.expected.x) << "edge " << row.edge;
-        EXPECT_EQ(got.y, row.expected.y) << "edge " << row.edge;
+        menu_position got = menu_position_for(row.edge, row.button);
+        EXPECT_TRUE(got.show == row.expected.show && got.x == row.expected.x && got.y == row.expected.y)
+            << "edge " << row.edge << " gave " << got.show << " " << got.x << "," << got.y;
     }
-}
-
-TEST(MenuPlacement, KeepsNegativeCoordinatesOfMonitorsLeftOrAbove)
-{
-    const screen_rect button = {-1280, -40, -1216, -10};
-    EXPECT_EQ(menu_position_for(1, button).x, -1280);
-    EXPECT_EQ(menu_position_for(1, button).y, -10);
-    EXPECT_EQ(menu_position_for(3, button).y, -40);
 }
 
 }  // namespace

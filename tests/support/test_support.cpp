@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace test {
@@ -11,8 +12,7 @@ namespace test {
 std::string exe_folder()
 {
     char path[MAX_PATH * 2] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length);
+    std::string folder(path, GetModuleFileNameA(nullptr, path, sizeof path));
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
@@ -112,17 +112,10 @@ bool file_exists(const std::string& path)
 std::vector<std::string> read_lines(const std::string& path)
 {
     std::vector<std::string> lines;
-    std::string text = read_file(path);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
+    const std::string text = read_file(path);
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start - (end > start && text[end - 1] == '\r')));
     }
     return lines;
 }
@@ -173,11 +166,9 @@ child_process start_process(const std::string& command_line, const std::string& 
 
 long wait_exit(child_process& child, DWORD timeout_ms)
 {
-    if (!child.process)
-        return -1;
-    if (WaitForSingleObject(child.process, timeout_ms) != WAIT_OBJECT_0)
-        return -1;
     DWORD code = 0;
+    if (!child.process || WaitForSingleObject(child.process, timeout_ms) != WAIT_OBJECT_0)
+        return -1;
     GetExitCodeProcess(child.process, &code);
     return static_cast<long>(code);
 }
@@ -263,15 +254,13 @@ HWND find_process_window(DWORD process_id, const char* window_class)
 std::string window_text(HWND window)
 {
     char text[1024] = {};
-    int length = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, length > 0 ? length : 0);
+    return std::string(text, std::max(GetWindowTextA(window, text, sizeof text), 0));
 }
 
 std::string window_class_name(HWND window)
 {
     char name[256] = {};
-    int length = GetClassNameA(window, name, sizeof name);
-    return std::string(name, length > 0 ? length : 0);
+    return std::string(name, std::max(GetClassNameA(window, name, sizeof name), 0));
 }
 
 static void send_mouse(DWORD flags, int x, int y)
@@ -310,20 +299,14 @@ void click(int x, int y, bool right)
 void press_key(WORD virtual_key, bool shift)
 {
     INPUT inputs[4] = {};
-    int count = 0;
-    auto key = [&](WORD vk, bool up) {
-        inputs[count].type = INPUT_KEYBOARD;
-        inputs[count].ki.wVk = vk;
-        inputs[count].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        ++count;
-    };
-    if (shift)
-        key(VK_SHIFT, false);
-    key(virtual_key, false);
-    key(virtual_key, true);
-    if (shift)
-        key(VK_SHIFT, true);
-    SendInput(count, inputs, sizeof(INPUT));
+    const WORD keys[] = {VK_SHIFT, virtual_key, virtual_key, VK_SHIFT};
+    const int first = shift ? 0 : 1, end = shift ? 4 : 3;
+    for (int i = first; i < end; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = keys[i];
+        inputs[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(static_cast<UINT>(end - first), inputs + first, sizeof(INPUT));
 }
 
 COLORREF screen_pixel(int x, int y)
@@ -332,15 +315,6 @@ COLORREF screen_pixel(int x, int y)
     COLORREF colour = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return colour;
-}
-
-std::string windows_path_of(const std::string& unix_path)
-{
-    std::string path = "Z:" + unix_path;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
 }
 
 }  // namespace test

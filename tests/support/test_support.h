@@ -63,7 +63,4 @@ void press_key(WORD virtual_key, bool shift = false);
 // The colour of a screen pixel (COLORREF layout).
 COLORREF screen_pixel(int x, int y);
 
-// The Windows path of a Unix path, through Wine's Z: drive.
-std::string windows_path_of(const std::string& unix_path);
-
 }  // namespace test

@@ -22,16 +22,11 @@ struct toolkit_event {
 inline void init_window_toolkit()
 {
     static bool done = false;
-    if (done)
-        return;
-    done = true;
-    init_window_library();
-    init_control_library();
-}
-
-inline bool is_reported_event(int32_t code)
-{
-    return code == control_event || code == menu_event || code == close_event;
+    if (!done) {
+        done = true;
+        init_window_library();
+        init_control_library();
+    }
 }
 
 // Hands out whatever is pending (events and messages) without waiting.
@@ -41,30 +36,29 @@ inline void drain_events()
     }
 }
 
-// Runs wait_event(10) for about ms milliseconds; the menu, control and close events it returned.
-inline std::vector<toolkit_event> collect_events(DWORD ms)
+// Runs wait_event(10) for about ms milliseconds, as the main loop does, or until it returns stop;
+// the menu, control and close events it returned.
+inline std::vector<toolkit_event> collect_events(DWORD ms, int32_t stop = -1)
 {
     std::vector<toolkit_event> events;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
         int32_t code = wait_event(10);
-        if (is_reported_event(code))
+        if (code == control_event || code == menu_event || code == close_event)
             events.push_back({code, event_control(), event_type(), event_window()});
+        if (code == stop)
+            break;
     }
     return events;
 }
 
-// Runs wait_event(10) until it returns code or timeout_ms passes.
+// Runs the loop until it returns code or timeout_ms passes; that event, if any.
 inline bool wait_for_event(int32_t code, DWORD timeout_ms, toolkit_event* found)
 {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeout_ms) {
-        if (wait_event(10) == code) {
-            *found = {code, event_control(), event_type(), event_window()};
-            return true;
-        }
-    }
-    return false;
+    std::vector<toolkit_event> events = collect_events(timeout_ms, code);
+    if (events.empty() || events.back().code != code)
+        return false;
+    *found = events.back();
+    return true;
 }
 
 inline int count_events(const std::vector<toolkit_event>& events, int32_t code, int32_t type)

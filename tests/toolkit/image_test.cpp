@@ -79,13 +79,9 @@ TEST_F(ImageLibrary, AFailedLoadLeavesTheNumberEmpty)
 {
     ASSERT_NE(create_image(12, 16, 16, 32), 0);
     HANDLE previous = image_handle(12);
-    const std::string cases[] = {
-        file("broken.bmp", "BM" + std::string(60, 'x')),  // "BM" decides: never tried as an icon
-        folder_ + "missing.bmp",
-        file("empty.ico", ""),
-        file("text.ico", "not an icon at all"),
-    };
-    for (const std::string& path : cases) {
+    // A broken bitmap that would load as an icon: "BM" decides, it is never tried as one.
+    std::string broken = "BM" + test::ico_bytes(16, red, 4).substr(2);
+    for (const std::string& path : {file("broken.bmp", broken), folder_ + "missing.bmp", file("text.ico", "no icon")}) {
         EXPECT_EQ(load_image(12, path.c_str(), 0), 0) << path;
         EXPECT_EQ(image_handle(12), nullptr) << path;
         EXPECT_EQ(load_image(dynamic_number, path.c_str(), 0), 0) << path;

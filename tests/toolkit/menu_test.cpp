@@ -1,14 +1,11 @@
-// test-lock: desktop
-// The menu library: the builder's nesting, numbers, greyed items, and a popup menu shown at a point
-// and picked with the mouse. Menus are read back with the platform's own queries.
+// The menu library: the builder's nesting, numbers and greyed items, read back with the platform's
+// own queries. Showing a menu and picking from it is driven end to end in tests/app/.
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <string>
 
-#include "tests/support/test_support.h"
 #include "toolkit/menu.h"
-#include "toolkit/numbered_table.h"
 
 namespace {
 
@@ -72,111 +69,21 @@ TEST_F(MenuLibrary, NestsSubmenusWithinTheStack)
     EXPECT_EQ(menu_append_target(), top);
 }
 
-TEST_F(MenuLibrary, NumbersGreyingAndRelease)
+TEST_F(MenuLibrary, GreysByCommandInsideSubmenusAndIgnoresFreeNumbers)
 {
     EXPECT_FALSE(menu_exists(5));  // nothing under the number: nothing happens
     disable_menu_item(5, 1, 1);
     free_menu(5);
     EXPECT_EQ(detach_menu(5), nullptr);
 
-    intptr_t number = create_popup_menu(dynamic_number);
-    ASSERT_GE(number, first_dynamic_id);
-    auto dynamic = static_cast<int32_t>(number);
-    HMENU menu = menu_handle(dynamic);
+    ASSERT_NE(create_popup_menu(1), 0);
     open_submenu("A");
     add_menu_item(10005, "Standby");
     close_submenu();
-    disable_menu_item(dynamic, 10005, 1);  // found by command inside the submenu
-    EXPECT_TRUE(GetMenuState(menu, 10005, MF_BYCOMMAND) & MF_GRAYED);
-    disable_menu_item(dynamic, 10005, 0);
-    EXPECT_FALSE(GetMenuState(menu, 10005, MF_BYCOMMAND) & MF_GRAYED);
-
-    EXPECT_EQ(detach_menu(dynamic), menu);
-    EXPECT_FALSE(menu_exists(dynamic));
-    EXPECT_TRUE(IsMenu(menu));      // now the caller's to destroy
-    add_menu_item(1, "verloren");   // the builder let go of it too
-    EXPECT_EQ(GetMenuItemCount(menu), 1);
-    DestroyMenu(menu);
-}
-
-// The owner records the commands the menu sends it.
-std::vector<WPARAM> g_commands;
-
-LRESULT CALLBACK owner_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (message == WM_COMMAND)
-        g_commands.push_back(wparam);
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
-// While the menu is up, a timer clicks the item at position click, then gives the menu a few
-// ticks to react before closing it itself.
-struct menu_script {
-    HWND owner;
-    int click;
-    RECT menu_rect;
-    int ticks;
-};
-menu_script g_script;
-
-void CALLBACK script_timer(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (!popup || !IsWindowVisible(popup))
-        return;
-    if (g_script.ticks++ > 4) {
-        EndMenu();
-        return;
-    }
-    if (g_script.ticks > 1)
-        return;
-    GetWindowRect(popup, &g_script.menu_rect);
-    RECT item = {};
-    GetMenuItemRect(g_script.owner, menu_handle(1), static_cast<UINT>(g_script.click), &item);
-    // Wine answers relative to the menu window, Windows in screen coordinates.
-    POINT centre = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-    if (!PtInRect(&g_script.menu_rect, centre))
-        centre = {centre.x + g_script.menu_rect.left, centre.y + g_script.menu_rect.top};
-    test::click(centre.x, centre.y);
-}
-
-BOOL show_and_click(HWND owner, int click)
-{
-    g_script = {owner, click, {}, 0};
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, script_timer);
-    BOOL shown = show_popup_menu(1, owner, 200, 150);
-    KillTimer(nullptr, timer);
-    test::pump_messages(200);
-    return shown;
-}
-
-TEST_F(MenuLibrary, ShowsAtThePointAndReportsOnlyEnabledPicks)
-{
-    WNDCLASSA type = {};
-    type.lpfnWndProc = owner_procedure;
-    type.lpszClassName = "menu_test_owner";
-    RegisterClassA(&type);
-    HWND owner = CreateWindowExA(0, "menu_test_owner", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                 nullptr, nullptr);
-    ASSERT_NE(owner, nullptr);
-
-    HWND foreground = GetForegroundWindow();
-    EXPECT_FALSE(show_popup_menu(1, owner, 100, 100));  // no menu: no call at all
-    EXPECT_EQ(GetForegroundWindow(), foreground);
-
-    ASSERT_NE(create_popup_menu(1), 0);
-    add_menu_item(5, "grau");
-    add_menu_item(7, "sieben");
-    disable_menu_item(1, 5, 1);
-    show_and_click(owner, 0);  // the greyed item
-    EXPECT_EQ(g_script.menu_rect.left, 200);
-    EXPECT_EQ(g_script.menu_rect.top, 150);
-    EXPECT_TRUE(g_commands.empty());
-
-    EXPECT_TRUE(show_and_click(owner, 1));
-    EXPECT_LE(g_script.ticks, 4);  // the click closed the menu, not the timer
-    EXPECT_EQ(g_commands, std::vector<WPARAM>{7});
-    DestroyWindow(owner);
+    disable_menu_item(1, 10005, 1);
+    EXPECT_TRUE(GetMenuState(menu_handle(1), 10005, MF_BYCOMMAND) & MF_GRAYED);
+    disable_menu_item(1, 10005, 0);
+    EXPECT_FALSE(GetMenuState(menu_handle(1), 10005, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 }  // namespace
