@@ -9,6 +9,11 @@
 #include "catalogue/programs_tree.h"
 
 constexpr int32_t folder_bitmap_image = 1;
+
+// Each entry bitmap is a GDI object, and Windows 7 gives a process 10,000 of them. While a rebuild
+// replaces the menu on screen two builds live at once, so one build pictures at most this many
+// entries; the entries after them in tree order show no picture and work as usual.
+constexpr int32_t max_entry_bitmaps = 4000;
 constexpr int32_t banner_image = 20;
 constexpr int32_t banner_left_icon_image = 21;
 constexpr int32_t banner_right_icon_image = 22;

@@ -47,6 +47,8 @@ void add_entry(const programs_tree& tree, const plan_step& step)
     int position = append_item([&] { add_menu_item(step.id, step.caption.c_str()); });
     if (position < 0)
         return;
+    if (entry_bitmap_count() >= max_entry_bitmaps)
+        return;
     auto index = static_cast<std::size_t>(step.tree_index);
     uint8_t sources = index < tree.sources.size() ? tree.sources[index] : 0;
     fetch_entry_icon(tree.tree[index], sources);

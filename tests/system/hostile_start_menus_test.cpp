@@ -6,6 +6,7 @@
 // was written. The recording build runs, installed like the real one, so that the tests can read
 // what the Programs submenu showed and how long each rebuild took.
 
+#include "presentation/item_bitmaps.h"
 #include "tests/system/system_scenario.h"
 
 #include <algorithm>
@@ -99,8 +100,9 @@ void drive_ten_thousand_fifty_entries(SystemScenario& s)
     EXPECT_TRUE(wait_for_lines(s.session_.record_log, "shell_execute verb=find", 1, 5000));
     pump_messages(500);
     EXPECT_EQ(s.launches(), 1);
-    // The pictures of 10,000 entries, the folder's and the 13 of Grafiken.
-    EXPECT_EQ(s.live_images(), 10000 + 1 + 13);
+    // Pictures for the first 4,000 entries (the GDI budget of one build), the folder's and the
+    // 13 of Grafiken.
+    EXPECT_EQ(s.live_images(), max_entry_bitmaps + 1 + 13);
 }
 
 // ---- deep trees
