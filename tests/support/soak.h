@@ -39,11 +39,15 @@ std::vector<live_resources> logged_resources(const std::string& log);
 bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, int rebuilds,
                     DWORD timeout_ms, int (*pause_ms)(int i) = nullptr);
 
-// What a process holds: its private bytes and its open handles; -1 where the system would not say.
+// What a process holds: its private memory and its open handles; -1 where they cannot be read.
+// Wine answers GetProcessMemoryInfo and GetProcessHandleCount for another process with zeros, so
+// the memory is the resident anonymous memory of the Linux process that runs it (found through
+// Wine's Z: drive by program_name in its command line), and the handles are counted by
+// duplicating each possible handle value of the process.
 struct process_load {
     double private_kib = -1;
     long handles = -1;
 };
-process_load measure_process(HANDLE process);
+process_load measure_process(HANDLE process, const char* program_name);
 
 }  // namespace test
