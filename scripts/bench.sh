@@ -8,7 +8,8 @@
 # up the figures that matter most, with the machine they were measured on, followed by the
 # figures of all benchmarks; both are also saved to build/bench.md.
 # Environment: VELMORA_SKIP_LONG_RUN=1 leaves out the 10-minute idle run of soak_bench (the table
-# says so); VELMORA_LONG_RUN_SECONDS sets its length.
+# says so); VELMORA_LONG_RUN_SECONDS sets its length; VELMORA_BENCH_ONLY="idle_bench click_bench"
+# runs only those benchmarks and builds the table with the figures saved by earlier runs.
 # The exit code is 1 when a benchmark failed or none exists.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +23,9 @@ if [ "${1:-}" = "--run-inside-wine" ]; then
   status=0
   for program in "$x64"/bin/*_bench.exe; do
     name=$(basename "$program" .exe)
+    if [ -n "${VELMORA_BENCH_ONLY:-}" ] && [[ " $VELMORA_BENCH_ONLY " != *" $name "* ]]; then
+      continue
+    fi
     printf '\n== %s\n' "$name"
     if ! "$WINE" "$program" </dev/null 2>&1 | tr -d '\r' | tee "$output/$name.txt"; then
       echo "$name failed" >&2
@@ -44,7 +48,7 @@ if [ ${#programs[@]} -eq 0 ]; then
 fi
 
 output=$build/bench-output
-rm -rf "$output"
+[ -n "${VELMORA_BENCH_ONLY:-}" ] || rm -rf "$output"
 mkdir -p "$output"
 status=0
 "$root/scripts/with-wine.sh" "$build/bench-wine" -- "$0" --run-inside-wine "$output" || status=1
