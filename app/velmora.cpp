@@ -93,12 +93,8 @@ bool run_main_loop_turn()
 {
     g_app.last_event = wait_event(static_cast<int32_t>(main_loop_wait_ms));
 
-    // A request made while a rebuild runs stays pending and is served right after it.
-    if (g_app.menu_requested.load() == 1 && rebuild_in_progress.load() == 0) {
-        if (place_and_show_menu())
-            g_app.menu_requested.store(0);
-    }
-
+    // The event goes first: a choice made in the menu that has just closed refers to that menu's
+    // launch list, which showing the next menu would replace.
     switch (g_app.last_event) {
     case menu_event:
         dispatch_command(event_menu_item(),
@@ -110,6 +106,13 @@ bool run_main_loop_turn()
     case close_event:
         g_app.quit_requested.store(1);
         break;
+    }
+
+    // A request made while a rebuild runs stays pending and is served right after it.
+    if (g_app.quit_requested.load() == 0 && g_app.menu_requested.load() == 1 &&
+        rebuild_in_progress.load() == 0) {
+        if (place_and_show_menu())
+            g_app.menu_requested.store(0);
     }
     return g_app.quit_requested.load() == 0;
 }

@@ -1,5 +1,7 @@
 // What Velmora costs while it waits: the CPU time of the program and of the Wine server over 20 s
-// of idling beside the fake taskbar, against a process that only sleeps.
+// of idling beside the fake taskbar, against a process that only sleeps. Wine answers
+// GetProcessTimes for another process with zeros, so every figure is read, where it can be, from
+// the Linux process behind it (through Wine's Z: drive), in steps of 10 ms.
 
 #include <windows.h>
 
@@ -26,8 +28,9 @@ double process_cpu_ms(HANDLE process)
     return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
 }
 
-// The Wine server of this prefix, seen through Wine's Z: drive: its pid and CPU time from /proc.
-std::string wineserver_stat_path()
+// The Linux process of this prefix whose command line holds name, seen through Wine's Z: drive:
+// the path of its /proc stat file.
+std::string linux_stat_path(const char* name)
 {
     char prefix[MAX_PATH * 2] = {};
     if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix))
@@ -43,7 +46,7 @@ std::string wineserver_stat_path()
             continue;
         std::string folder = "Z:\\proc\\" + pid + "\\";
         std::string command = test::read_file(folder + "cmdline");
-        if (command.find("wineserver") == std::string::npos)
+        if (command.find(name) == std::string::npos)
             continue;
         std::string environment = test::read_file(folder + "environ");
         if (environment.find(std::string("WINEPREFIX=") + prefix + '\0') == std::string::npos)
@@ -55,7 +58,7 @@ std::string wineserver_stat_path()
     return result;
 }
 
-double wineserver_cpu_ms(const std::string& stat_path)
+double linux_cpu_ms(const std::string& stat_path)
 {
     std::string stat = test::read_file(stat_path);
     size_t close = stat.rfind(')');
@@ -88,7 +91,7 @@ void print(const char* name, double value, const char* unit)
 
 int main()
 {
-    std::string server = wineserver_stat_path();
+    std::string server = linux_stat_path("wineserver");
     if (server.empty())
         std::printf("wineserver not found through Z:\\proc; its figures are left out\n");
 
@@ -98,11 +101,15 @@ int main()
         "\"" + test::fixture_path("record_launch.exe") + "\" \"" + folder + "sleeper.log\" sleep=" +
         std::to_string(idle_ms + 5000));
     Sleep(1000);
-    double sleeper_start = process_cpu_ms(sleeper.process);
-    double server_start = wineserver_cpu_ms(server);
+    const std::string sleeper_stat = linux_stat_path("record_launch.exe");
+    auto sleeper_cpu_now = [&] {
+        return sleeper_stat.empty() ? process_cpu_ms(sleeper.process) : linux_cpu_ms(sleeper_stat);
+    };
+    double sleeper_start = sleeper_cpu_now();
+    double server_start = linux_cpu_ms(server);
     Sleep(idle_ms);
-    double sleeper_cpu = process_cpu_ms(sleeper.process) - sleeper_start;
-    double server_with_sleeper = wineserver_cpu_ms(server) - server_start;
+    double sleeper_cpu = sleeper_cpu_now() - sleeper_start;
+    double server_with_sleeper = linux_cpu_ms(server) - server_start;
     test::kill_process(sleeper);
     test::close_process(sleeper);
 
@@ -112,11 +119,15 @@ int main()
         return 1;
     }
     Sleep(6000);  // past start-up and the first menu build
-    double velmora_start = process_cpu_ms(session.velmora.process);
-    server_start = wineserver_cpu_ms(server);
+    const std::string velmora_stat = linux_stat_path("Velmora.exe");
+    auto velmora_cpu_now = [&] {
+        return velmora_stat.empty() ? process_cpu_ms(session.velmora.process) : linux_cpu_ms(velmora_stat);
+    };
+    double velmora_start = velmora_cpu_now();
+    server_start = linux_cpu_ms(server);
     Sleep(idle_ms);
-    double velmora_cpu = process_cpu_ms(session.velmora.process) - velmora_start;
-    double server_with_velmora = wineserver_cpu_ms(server) - server_start;
+    double velmora_cpu = velmora_cpu_now() - velmora_start;
+    double server_with_velmora = linux_cpu_ms(server) - server_start;
     test::end_session(session);
     test::remove_tree(folder);
 

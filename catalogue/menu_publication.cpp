@@ -15,6 +15,10 @@ SRWLOCK g_lock = SRWLOCK_INIT;
 
 struct publication_state {
     bool menu_on_screen = false;
+    HMENU shown_menu = nullptr;  // the menu on screen
+    // From the release of the menu on screen until the release of the next menu: the images that
+    // a rebuild releases in between are the pictures of the menu on screen.
+    bool releasing_shown_build = false;
     bool rebuilds_stopped = false;
     launch_table launch = std::make_shared<const path_list>();
     std::vector<HMENU> retired_menus;
@@ -65,7 +69,11 @@ void release_old_menu(int32_t number)
     exclusive_lock lock;
     if (!menu_exists(number))
         return;
-    if (g_state.menu_on_screen)
+    // Only the build on screen waits for its menu to close. Builds made and replaced while the
+    // menu stays open were never shown: kept as well, they would pile up without bound.
+    g_state.releasing_shown_build =
+        g_state.menu_on_screen && menu_handle(number) == g_state.shown_menu;
+    if (g_state.releasing_shown_build)
         g_state.retired_menus.push_back(detach_menu(number));
     else
         free_menu(number);
@@ -76,7 +84,7 @@ void release_old_image(int32_t number)
     exclusive_lock lock;
     if (!image_handle(number))
         return;
-    if (g_state.menu_on_screen)
+    if (g_state.menu_on_screen && g_state.releasing_shown_build)
         g_state.retired_images.push_back(detach_image(number));
     else
         free_image(number);
@@ -88,7 +96,8 @@ bool begin_showing(shown_menu* shown)
     if (rebuild_in_progress.load())
         return false;
     g_state.menu_on_screen = true;
-    shown->menu = menu_handle(0);
+    g_state.shown_menu = menu_handle(0);
+    shown->menu = g_state.shown_menu;
     shown->launch = g_state.launch;
     return true;
 }
@@ -100,6 +109,8 @@ void end_showing()
     {
         exclusive_lock lock;
         g_state.menu_on_screen = false;
+        g_state.shown_menu = nullptr;
+        g_state.releasing_shown_build = false;
         menus.swap(g_state.retired_menus);
         images.swap(g_state.retired_images);
     }

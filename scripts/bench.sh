@@ -4,13 +4,18 @@
 # The build is configured and brought up to date first. All benchmarks share one fresh Wine
 # prefix on a private display (scripts/with-wine.sh). A benchmark prints result lines
 #   BENCH<TAB>name<TAB>value<TAB>unit
-# and anything else it likes; everything is shown as it comes. At the end the figures of all
-# benchmarks are printed as one Markdown table, which is also saved to build/bench.md.
+# and anything else it likes; everything is shown as it comes. At the end one Markdown table sums
+# up the figures that matter most, with the machine they were measured on, followed by the
+# figures of all benchmarks; both are also saved to build/bench.md.
+# Environment: VELMORA_SKIP_LONG_RUN=1 leaves out the 10-minute idle run of soak_bench (the table
+# says so); VELMORA_LONG_RUN_SECONDS sets its length; VELMORA_BENCH_ONLY="idle_bench click_bench"
+# runs only those benchmarks and builds the table with the figures saved by earlier runs.
 # The exit code is 1 when a benchmark failed or none exists.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
 x64=$build/x64
+wine_dir=/usr/lib/wine
 
 # Inside the Wine session: run each benchmark, keep its output beside the build.
 if [ "${1:-}" = "--run-inside-wine" ]; then
@@ -18,6 +23,9 @@ if [ "${1:-}" = "--run-inside-wine" ]; then
   status=0
   for program in "$x64"/bin/*_bench.exe; do
     name=$(basename "$program" .exe)
+    if [ -n "${VELMORA_BENCH_ONLY:-}" ] && [[ " $VELMORA_BENCH_ONLY " != *" $name "* ]]; then
+      continue
+    fi
     printf '\n== %s\n' "$name"
     if ! "$WINE" "$program" </dev/null 2>&1 | tr -d '\r' | tee "$output/$name.txt"; then
       echo "$name failed" >&2
@@ -40,24 +48,61 @@ if [ ${#programs[@]} -eq 0 ]; then
 fi
 
 output=$build/bench-output
-rm -rf "$output"
+[ -n "${VELMORA_BENCH_ONLY:-}" ] || rm -rf "$output"
 mkdir -p "$output"
 status=0
 "$root/scripts/with-wine.sh" "$build/bench-wine" -- "$0" --run-inside-wine "$output" || status=1
 
+figures=$output/all-figures.tsv
+for program in "${programs[@]}"; do
+  name=$(basename "$program" .exe)
+  [ -f "$output/$name.txt" ] || continue
+  awk -F '\t' '$1 == "BENCH" && NF >= 4' "$output/$name.txt"
+done > "$figures"
+
+# fig <name>: "<value> <unit>" of one figure, or "-" when no benchmark printed it.
+fig() {
+  awk -F '\t' -v name="$1" '$2 == name { value = $3; unit = ($4 == "-" ? "" : " " $4) }
+    END { if (value == "") print "-"; else print value unit }' "$figures"
+}
+bytes() {  # <file>: its size, or a note that it is missing
+  if [ -f "$1" ]; then printf "%s bytes" "$(stat -c %s "$1")"; else printf "no such build"; fi
+}
+
 table=$build/bench.md
 {
+  echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'), $("$wine_dir/wine64" --version 2>/dev/null || echo 'Wine ?'), $(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo
+  echo "| figure | value |"
+  echo "|---|---|"
+  echo "| click to menu, Velmora: median / 95th percentile of 50 clicks | $(fig 'click to menu: Velmora median (50 clicks)') / $(fig 'click to menu: Velmora 95th percentile') |"
+  echo "| bare TrackPopupMenu of the same menu: median / 95th percentile | $(fig 'TrackPopupMenu directly: median') / $(fig 'TrackPopupMenu directly: 95th percentile') |"
+  echo "| full rebuild (scan, icons, menu), 1,000 entries | $(fig rebuild_whole_1000) |"
+  echo "| full rebuild (scan, icons, menu), 10,000 entries | $(fig rebuild_whole_10000) |"
+  echo "| full rebuild: 10,000 against 1,000 | $(fig rebuild_whole_ratio_10000_to_1000) |"
+  echo "| one watcher pass, 10,000 files | $(fig catalogue_watcher_pass_10000) |"
+  echo "| one watcher pass, 50,000 files | $(fig catalogue_watcher_pass_50000) |"
+  echo "| idle 20 s: CPU of Velmora (share of one core) | $(fig 'idle 20 s: Velmora CPU') ($(fig 'idle 20 s: Velmora CPU share of one core')) |"
+  echo "| idle 20 s: CPU of the Wine server beside Velmora / beside a sleeping process | $(fig 'idle 20 s: wineserver CPU beside Velmora') / $(fig 'idle 20 s: wineserver CPU beside the sleeper') |"
+  echo "| live images after rebuild 2 / after rebuild 200 (same tree) | $(fig '200 rebuilds: live images after rebuild 2') / $(fig '200 rebuilds: live images after rebuild 200') |"
+  echo "| live start menus after rebuild 2 / after rebuild 200 | $(fig '200 rebuilds: start menus alive after rebuild 2') / $(fig '200 rebuilds: start menus alive after rebuild 200') |"
+  echo "| live GDI objects after rebuild 2 / after rebuild 200 | $(fig '200 rebuilds: live GDI objects after rebuild 2') / $(fig '200 rebuilds: live GDI objects after rebuild 200') |"
+  echo "| 200 rebuilds: private memory growth / handle growth (recording build) | $(fig '200 rebuilds: private memory growth') / $(fig '200 rebuilds: handle growth') |"
+  echo "| long run: idle duration | $(fig 'long run: duration')$( [ "${VELMORA_SKIP_LONG_RUN:-}" ] && echo ' (VELMORA_SKIP_LONG_RUN set)') |"
+  echo "| long run: private memory at start / at end / growth (under Wine: resident anonymous memory) | $(fig 'long run: private memory at start') / $(fig 'long run: private memory at end') / $(fig 'long run: private memory growth') |"
+  echo "| long run: handles at start / at end / growth | $(fig 'long run: handles at start') / $(fig 'long run: handles at end') / $(fig 'long run: handle growth') |"
+  echo "| Velmora.exe, 64-bit build here | $(bytes "$x64/bin/Velmora.exe") |"
+  echo "| Velmora.exe, 32-bit release build | $(bytes "$build/x86/bin/Velmora.exe") |"
+  echo
+  echo "All figures:"
+  echo
   echo "| benchmark | figure | unit |"
   echo "|---|---|---|"
-  for program in "${programs[@]}"; do
-    name=$(basename "$program" .exe)
-    [ -f "$output/$name.txt" ] || continue
-    # A "|" inside a field would end the table cell.
-    awk -F '\t' '$1 == "BENCH" && NF >= 4 {
-      for (i = 2; i <= 4; ++i) gsub(/\|/, "\\|", $i)
-      printf "| %s | %s | %s |\n", $2, $3, $4
-    }' "$output/$name.txt"
-  done
+  # A "|" inside a field would end the table cell.
+  awk -F '\t' '{
+    for (i = 2; i <= 4; ++i) gsub(/\|/, "\\|", $i)
+    printf "| %s | %s | %s |\n", $2, $3, $4
+  }' "$figures"
 } > "$table"
 
 printf '\n'
