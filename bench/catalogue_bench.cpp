@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "catalogue/programs_tree.h"
 #include "catalogue/start_menu_fs.h"
 #include "tests/support/test_support.h"
@@ -50,34 +51,16 @@ bool generate(const programs_roots& roots, int shortcuts)
     return true;
 }
 
-double now_ms()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 template <typename Work>
 double median_ms(Work work)
 {
     std::vector<double> times;
     for (int i = 0; i < repetitions; ++i) {
-        double start = now_ms();
+        double start = bench::now_ms();
         work();
-        times.push_back(now_ms() - start);
+        times.push_back(bench::now_ms() - start);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void report(const char* name, double value, const char* unit)
-{
-    std::printf("BENCH\t%s\t%.2f\t%s\n", name, value, unit);
+    return bench::median(times);
 }
 
 struct figures {
@@ -118,13 +101,14 @@ int main()
     figures small, large, largest;
     if (!measure(1000, &small) || !measure(10000, &large) || !measure(50000, &largest))
         return 1;
-    report("catalogue_watcher_pass_1000", small.pass_ms, "ms");
-    report("catalogue_watcher_pass_10000", large.pass_ms, "ms");
-    report("catalogue_watcher_pass_50000", largest.pass_ms, "ms");
-    report("catalogue_tree_build_1000", small.build_ms, "ms");
-    report("catalogue_tree_build_10000", large.build_ms, "ms");
-    report("catalogue_watcher_pass_growth", large.pass_ms / small.pass_ms, "ratio");
-    report("catalogue_watcher_pass_growth_10000_to_50000", largest.pass_ms / large.pass_ms, "ratio");
-    report("catalogue_tree_build_growth", large.build_ms / small.build_ms, "ratio");
+    bench::report("catalogue_watcher_pass_1000", small.pass_ms, "ms", 2);
+    bench::report("catalogue_watcher_pass_10000", large.pass_ms, "ms", 2);
+    bench::report("catalogue_watcher_pass_50000", largest.pass_ms, "ms", 2);
+    bench::report("catalogue_tree_build_1000", small.build_ms, "ms", 2);
+    bench::report("catalogue_tree_build_10000", large.build_ms, "ms", 2);
+    bench::report("catalogue_watcher_pass_growth", large.pass_ms / small.pass_ms, "ratio", 2);
+    bench::report("catalogue_watcher_pass_growth_10000_to_50000", largest.pass_ms / large.pass_ms, "ratio",
+                  2);
+    bench::report("catalogue_tree_build_growth", large.build_ms / small.build_ms, "ratio", 2);
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "catalogue/programs_tree.h"
 #include "catalogue/start_menu_fs.h"
 #include "presentation/item_bitmaps.h"
@@ -23,18 +24,6 @@
 namespace {
 
 constexpr int clicks = 50;
-
-double now_ms()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // A visible popup menu window ("#32768") of the process; there may be several windows of the class,
 // hidden ones among them, so all of them are looked at.
@@ -112,11 +101,11 @@ figures velmora_latency(test::velmora_session& session)
 
     std::vector<double> samples;
     for (int i = 0; i < clicks; ++i) {
-        double start = now_ms();
+        double start = bench::now_ms();
         test::click_start_button();
         if (!wait_menu_window(session.velmora.id, true, 5000))
             continue;
-        samples.push_back(now_ms() - start);
+        samples.push_back(bench::now_ms() - start);
         close_menu(session.velmora.id);
     }
     return summarise(samples);
@@ -135,7 +124,7 @@ VELMORA_CALLBACK DWORD WINAPI track_menus(void*)
     for (;;) {
         WaitForSingleObject(g_track_request, INFINITE);
         // The two calls with which Velmora shows its menu.
-        g_track_start.store(now_ms());
+        g_track_start.store(bench::now_ms());
         SetForegroundWindow(g_owner);
         TrackPopupMenu(menu_handle(0), TPM_RIGHTBUTTON, button.left, button.top, 0, g_owner, nullptr);
     }
@@ -164,15 +153,10 @@ figures bare_latency()
         if (!wait_menu_window(self, true, 5000))
             continue;
         if (i > 0)  // the first one, as with Velmora, pays for what is made once
-            samples.push_back(now_ms() - g_track_start.load());
+            samples.push_back(bench::now_ms() - g_track_start.load());
         close_menu(self);
     }
     return summarise(samples);
-}
-
-void print(const char* name, double value, const char* unit)
-{
-    std::printf("BENCH\t%s\t%.1f\t%s\n", name, value, unit);
 }
 
 }  // namespace
@@ -193,12 +177,13 @@ int main()
     figures bare = bare_latency();
     test::end_session(shell_only);
 
-    print("click to menu: Velmora median (50 clicks)", velmora.median, "ms");
-    print("click to menu: Velmora 95th percentile", velmora.p95, "ms");
-    print("TrackPopupMenu directly: median", bare.median, "ms");
-    print("TrackPopupMenu directly: 95th percentile", bare.p95, "ms");
+    bench::report("click to menu: Velmora median (50 clicks)", velmora.median, "ms");
+    bench::report("click to menu: Velmora 95th percentile", velmora.p95, "ms");
+    bench::report("TrackPopupMenu directly: median", bare.median, "ms");
+    bench::report("TrackPopupMenu directly: 95th percentile", bare.p95, "ms");
     if (bare.median > 0)
-        print("click to menu: ratio of medians (Velmora / direct)", velmora.median / bare.median, "x");
+        bench::report("click to menu: ratio of medians (Velmora / direct)", velmora.median / bare.median,
+                      "x");
     if (velmora.samples < clicks || bare.samples < clicks)
         std::printf("note: %d and %d of %d menus were seen\n", velmora.samples, bare.samples, clicks);
     return 0;

@@ -6,22 +6,11 @@
 
 #include <cstdio>
 
+#include "bench/bench_support.h"
 #include "toolkit/control.h"
 #include "toolkit/window.h"
 
 namespace {
-
-double now_ms()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double process_cpu_ms()
 {
@@ -42,14 +31,14 @@ void drain()
 void idle_wait()
 {
     drain();
-    double start = now_ms();
+    double start = bench::now_ms();
     double cpu = process_cpu_ms();
     int turns = 0;
-    while (now_ms() - start < 2000) {
+    while (bench::now_ms() - start < 2000) {
         wait_event(10);
         ++turns;
     }
-    double spent = now_ms() - start;
+    double spent = bench::now_ms() - start;
     std::printf("idle wait_event(10): %d turns in %.0f ms, %.2f ms per turn, %.1f%% of a core\n",
                 turns, spent, spent / turns, 100.0 * (process_cpu_ms() - cpu) / spent);
 }
@@ -58,13 +47,13 @@ void posted_control_events(HWND window)
 {
     constexpr int count = 20000;
     drain();
-    double start = now_ms();
+    double start = bench::now_ms();
     int seen = 0;
     for (int i = 0; i < count; ++i) {
         PostMessageA(window, control_event_message, 12, 0);
         seen += wait_event(0) == control_event;
     }
-    double spent = now_ms() - start;
+    double spent = bench::now_ms() - start;
     std::printf("posted control event, post + wait: %.2f us per event (%d of %d seen)\n",
                 1000.0 * spent / count, seen, count);
 }
@@ -73,7 +62,7 @@ void queued_close_events(HWND first, HWND second)
 {
     constexpr int count = 20000;
     drain();
-    double start = now_ms();
+    double start = bench::now_ms();
     int seen = 0;
     for (int i = 0; i < count; ++i) {
         SendMessageA(first, WM_CLOSE, 0, 0);
@@ -81,17 +70,17 @@ void queued_close_events(HWND first, HWND second)
         seen += wait_event(0) == close_event;
         seen += wait_event(0) == close_event;
     }
-    double spent = now_ms() - start;
+    double spent = bench::now_ms() - start;
     std::printf("queued close event, send + wait: %.2f us per event (%d of %d seen)\n",
                 1000.0 * spent / (2 * count), seen, 2 * count);
 
-    start = now_ms();
+    start = bench::now_ms();
     for (int i = 0; i < count; ++i)
         SendMessageA(first, WM_CLOSE, 0, 0);
     seen = 0;
     while (wait_event(0) == close_event)
         ++seen;
-    spent = now_ms() - start;
+    spent = bench::now_ms() - start;
     std::printf("repeated close sent %d times: %d event(s), %.2f us per send\n", count, seen,
                 1000.0 * spent / count);
 }
@@ -99,12 +88,12 @@ void queued_close_events(HWND first, HWND second)
 void open_and_close_windows()
 {
     constexpr int count = 200;
-    double start = now_ms();
+    double start = bench::now_ms();
     for (int i = 0; i < count; ++i) {
         open_window(5, 0, 0, 300, 250, "Informationen", window_invisible);
         close_window(5);
     }
-    double spent = now_ms() - start;
+    double spent = bench::now_ms() - start;
     std::printf("open + close of a hidden window: %.3f ms per pair\n", spent / count);
 }
 
@@ -112,7 +101,7 @@ void make_controls(HWND window)
 {
     constexpr int rounds = 50;
     use_control_list(window);
-    double start = now_ms();
+    double start = bench::now_ms();
     for (int round = 0; round < rounds; ++round) {
         for (int32_t number = 1; number <= 12; ++number) {
             if (number == 10 || number == 11)
@@ -123,7 +112,7 @@ void make_controls(HWND window)
                 create_text_control(number, 10, 20 * number, 250, 20, "Programm:\tVelmora", 0);
         }
     }
-    double spent = now_ms() - start;
+    double spent = bench::now_ms() - start;
     std::printf("twelve controls made (each replacing the last round's): %.3f ms per set\n",
                 spent / rounds);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "tests/support/test_support.h"
 #include "tests/support/velmora_session.h"
 
@@ -82,11 +83,6 @@ double linux_cpu_ms(const std::string& stat_path)
     return static_cast<double>(fields[11] + fields[12]) * 10.0;
 }
 
-void print(const char* name, double value, const char* unit)
-{
-    std::printf("BENCH\t%s\t%.1f\t%s\n", name, value, unit);
-}
-
 }  // namespace
 
 int main()
@@ -131,12 +127,12 @@ int main()
     test::end_session(session);
     test::remove_tree(folder);
 
-    print("idle 20 s: Velmora CPU", velmora_cpu, "ms");
-    print("idle 20 s: sleeping process CPU", sleeper_cpu, "ms");
-    print("idle 20 s: Velmora CPU share of one core", velmora_cpu / idle_ms * 100.0, "%");
+    bench::report("idle 20 s: Velmora CPU", velmora_cpu, "ms");
+    bench::report("idle 20 s: sleeping process CPU", sleeper_cpu, "ms");
+    bench::report("idle 20 s: Velmora CPU share of one core", velmora_cpu / idle_ms * 100.0, "%");
     if (!server.empty()) {
-        print("idle 20 s: wineserver CPU beside Velmora", server_with_velmora, "ms");
-        print("idle 20 s: wineserver CPU beside the sleeper", server_with_sleeper, "ms");
+        bench::report("idle 20 s: wineserver CPU beside Velmora", server_with_velmora, "ms");
+        bench::report("idle 20 s: wineserver CPU beside the sleeper", server_with_sleeper, "ms");
     }
     return 0;
 }

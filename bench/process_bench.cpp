@@ -10,37 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "tests/support/test_support.h"
 #include "toolkit/date.h"
 #include "toolkit/process.h"
 
 namespace {
-
-double now_ms()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void report(const char* name, double value, const char* unit)
-{
-    std::printf("BENCH\t%s\t%.3f\t%s\n", name, value, unit);
-    std::fflush(stdout);
-}
 
 std::size_t log_lines(const std::string& log)
 {
@@ -62,19 +37,19 @@ launch_times measure_launches(const std::string& file, const std::string& parame
     int failures = 0;
     for (int i = 0; i < rounds; ++i) {
         const std::size_t before = log_lines(log);
-        const double start = now_ms();
+        const double start = bench::now_ms();
         if (run_program(file.c_str(), parameters.c_str(), "", 0) == 0) {
             ++failures;
             continue;
         }
-        returned.push_back(now_ms() - start);
+        returned.push_back(bench::now_ms() - start);
         if (!test::wait_until([&] { return log_lines(log) > before; }, 15000, 1)) {
             ++failures;
             continue;
         }
-        started.push_back(now_ms() - start);
+        started.push_back(bench::now_ms() - start);
     }
-    return {median(returned), median(started), failures};
+    return {bench::median(returned), bench::median(started), failures};
 }
 
 }  // namespace
@@ -99,32 +74,33 @@ int main()
     run_program(program.c_str(), ("\"" + log + "\"").c_str(), "", run_wait);  // the first start loads more
     const launch_times direct = measure_launches(program, "\"" + log + "\"", log, rounds);
     const launch_times shell = measure_launches(link, "", log, rounds);
-    report("run_program program: returned (median)", direct.returned_ms, "ms");
-    report("run_program program: started (median)", direct.started_ms, "ms");
-    report("run_program shortcut: returned (median)", shell.returned_ms, "ms");
-    report("run_program shortcut: started (median)", shell.started_ms, "ms");
+    bench::report("run_program program: returned (median)", direct.returned_ms, "ms", 3);
+    bench::report("run_program program: started (median)", direct.started_ms, "ms", 3);
+    bench::report("run_program shortcut: returned (median)", shell.returned_ms, "ms", 3);
+    bench::report("run_program shortcut: started (median)", shell.started_ms, "ms", 3);
 
     std::vector<double> waited;
     for (int i = 0; i < rounds; ++i) {
-        const double start = now_ms();
+        const double start = bench::now_ms();
         run_program(program.c_str(), ("\"" + log + "\"").c_str(), "", run_wait | run_hide);
-        waited.push_back(now_ms() - start);
+        waited.push_back(bench::now_ms() - start);
     }
-    report("run_program program with wait: ended (median)", median(waited), "ms");
+    bench::report("run_program program with wait: ended (median)", bench::median(waited), "ms", 3);
 
     constexpr int date_rounds = 200000;
     std::size_t length = 0;
-    double start = now_ms();
+    double start = bench::now_ms();
     for (int i = 0; i < date_rounds; ++i)
         length += format_date("%hh:%ii:%ss Uhr - %dd.%mm.%yyyy", 1248638603 + i).size();
-    report("format_date about-window mask", (now_ms() - start) * 1e6 / date_rounds, "ns/call");
+    const double per_call_ns = (bench::now_ms() - start) * 1e6 / date_rounds;
+    bench::report("format_date about-window mask", per_call_ns, "ns/call", 3);
 
     constexpr int version_rounds = 2000;
     int32_t code = 0;
-    start = now_ms();
+    start = bench::now_ms();
     for (int i = 0; i < version_rounds; ++i)
         code |= os_version();
-    report("os_version", (now_ms() - start) * 1e3 / version_rounds, "us/call");
+    bench::report("os_version", (bench::now_ms() - start) * 1e3 / version_rounds, "us/call", 3);
 
     test::pump_messages(200);
     test::remove_tree(folder);

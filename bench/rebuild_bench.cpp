@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "catalogue/menu_publication.h"
 #include "catalogue/start_menu_fs.h"
 #include "presentation/item_bitmaps.h"
@@ -23,21 +24,12 @@ namespace {
 
 constexpr int entries_per_folder = 50;
 
-double now_ms()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
+// A figure of one tree size: "<name>_<entries>".
 void report(const char* name, int entries, double value, const char* unit)
 {
-    std::printf("BENCH\t%s_%d\t%.3f\t%s\n", name, entries, value, unit);
+    char full_name[64];
+    std::snprintf(full_name, sizeof full_name, "%s_%d", name, entries);
+    bench::report(full_name, value, unit, 3);
 }
 
 // Folders of 50 shortcuts each below the user's Programs folder, every file a copy of one real
@@ -88,13 +80,13 @@ void carry_out_items(const menu_plan& plan)
 
 double full_rebuild(const programs_tree& tree, const programs_roots& roots)
 {
-    double start = now_ms();
+    double start = bench::now_ms();
     release_old_menu(0);
     create_popup_menu(0);
     build_start_menu(tree, roots);
     make_folder_bitmap();
     attach_folder_bitmaps();
-    return now_ms() - start;
+    return bench::now_ms() - start;
 }
 
 struct totals {
@@ -111,27 +103,27 @@ totals run(const std::string& base, int entries, const std::string& shortcut)
     programs_tree tree = make_tree(roots, entries, shortcut);
     use_programs_roots(roots);
 
-    double start = now_ms();
+    double start = bench::now_ms();
     for (std::size_t i = 0; i < tree.tree.size(); ++i)
         if (tree.sources[i])
             fetch_entry_icon(tree.tree[i], tree.sources[i]);  // each call lets the last icon go
     fetch_entry_icon("", 0);
-    double icons = now_ms() - start;
+    double icons = bench::now_ms() - start;
 
     release_old_menu(0);
     create_popup_menu(0);
-    start = now_ms();
+    start = bench::now_ms();
     carry_out_items(plan_start_menu(tree.tree));
-    double items = now_ms() - start;
+    double items = bench::now_ms() - start;
 
-    start = now_ms();
+    start = bench::now_ms();
     for (int i = 0; i < entries; ++i)
         make_entry_bitmap();
     release_entry_bitmaps();
-    double bitmaps = now_ms() - start;
+    double bitmaps = bench::now_ms() - start;
 
     // Icons rendered into their bitmaps, as the build does it, without the menu.
-    start = now_ms();
+    start = bench::now_ms();
     for (std::size_t i = 0; i < tree.tree.size(); ++i) {
         if (tree.sources[i]) {
             fetch_entry_icon(tree.tree[i], tree.sources[i]);
@@ -139,18 +131,18 @@ totals run(const std::string& base, int entries, const std::string& shortcut)
         }
     }
     release_entry_bitmaps();
-    double rendered = now_ms() - start;
+    double rendered = bench::now_ms() - start;
 
-    start = now_ms();
+    start = bench::now_ms();
     make_folder_bitmap();
     attach_folder_bitmaps();
-    double folders = now_ms() - start;
+    double folders = bench::now_ms() - start;
 
     double total = full_rebuild(tree, roots);
 
-    start = now_ms();
+    start = bench::now_ms();
     programs_tree scanned = build_programs_tree(platform_file_system(), roots);
-    double scan = now_ms() - start;
+    double scan = bench::now_ms() - start;
     double whole = scan + full_rebuild(scanned, roots);
     if (scanned.launch != tree.launch)
         std::fprintf(stderr, "rebuild_bench: the scan of %d entries found %zu\n", entries,
@@ -191,9 +183,8 @@ int main()
     totals small = run(base, 1000, shortcut);
     totals large = run(base, 10000, shortcut);
     auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
-    std::printf("BENCH\tmenu_build_ratio_10000_to_1000\t%.2f\tratio\n",
-                ratio(large.menu_build, small.menu_build));
-    std::printf("BENCH\trebuild_whole_ratio_10000_to_1000\t%.2f\tratio\n", ratio(large.whole, small.whole));
+    bench::report("menu_build_ratio_10000_to_1000", ratio(large.menu_build, small.menu_build), "ratio", 2);
+    bench::report("rebuild_whole_ratio_10000_to_1000", ratio(large.whole, small.whole), "ratio", 2);
 
     release_entry_bitmaps();
     free_menu(0);

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "tests/support/soak.h"
 #include "tests/support/test_support.h"
 #include "tests/support/velmora_session.h"
@@ -26,12 +27,6 @@ namespace {
 constexpr int rebuilds = 200;
 constexpr DWORD default_long_run_s = 600;
 constexpr DWORD sample_every_s = 60;
-
-void report(const char* name, double value, const char* unit)
-{
-    std::printf("BENCH\t%s\t%.1f\t%s\n", name, value, unit);
-    std::fflush(stdout);
-}
 
 void report_text(const char* name, const char* text)
 {
@@ -50,12 +45,12 @@ DWORD environment_number(const char* name, DWORD fallback)
 void report_growth(const char* what, const test::process_load& start, const test::process_load& end)
 {
     std::string prefix = what;
-    report((prefix + ": private memory at start").c_str(), start.private_kib, "KiB");
-    report((prefix + ": private memory at end").c_str(), end.private_kib, "KiB");
-    report((prefix + ": private memory growth").c_str(), end.private_kib - start.private_kib, "KiB");
-    report((prefix + ": handles at start").c_str(), start.handles, "handles");
-    report((prefix + ": handles at end").c_str(), end.handles, "handles");
-    report((prefix + ": handle growth").c_str(), end.handles - start.handles, "handles");
+    bench::report((prefix + ": private memory at start").c_str(), start.private_kib, "KiB");
+    bench::report((prefix + ": private memory at end").c_str(), end.private_kib, "KiB");
+    bench::report((prefix + ": private memory growth").c_str(), end.private_kib - start.private_kib, "KiB");
+    bench::report((prefix + ": handles at start").c_str(), start.handles, "handles");
+    bench::report((prefix + ": handles at end").c_str(), end.handles, "handles");
+    bench::report((prefix + ": handle growth").c_str(), end.handles - start.handles, "handles");
 }
 
 bool long_run(DWORD seconds)
@@ -84,7 +79,7 @@ bool long_run(DWORD seconds)
     long code = test::close_velmora(session);
     test::end_session(session);
 
-    report("long run: duration", seconds, "s");
+    bench::report("long run: duration", seconds, "s");
     report_growth("long run", start, end);
     if (!alive || code != 0) {
         std::fprintf(stderr, "soak_bench: Velmora %s during the long run (exit code %ld)\n",
@@ -138,13 +133,13 @@ bool two_hundred_rebuilds()
 
     const test::live_resources& early = resources[1];
     const test::live_resources& last = resources[rebuilds - 1];
-    report("200 rebuilds: live images after rebuild 2", early.images, "images");
-    report("200 rebuilds: live images after rebuild 200", last.images, "images");
-    report("200 rebuilds: live GDI objects after rebuild 2", early.gdi, "objects");
-    report("200 rebuilds: live GDI objects after rebuild 200", last.gdi, "objects");
-    report("200 rebuilds: start menus alive after rebuild 2", early.menus, "menus");
-    report("200 rebuilds: start menus alive after rebuild 200", last.menus, "menus");
-    report("200 rebuilds: mean time per rebuild cycle", spent_ms / (rebuilds - 2), "ms");
+    bench::report("200 rebuilds: live images after rebuild 2", early.images, "images");
+    bench::report("200 rebuilds: live images after rebuild 200", last.images, "images");
+    bench::report("200 rebuilds: live GDI objects after rebuild 2", early.gdi, "objects");
+    bench::report("200 rebuilds: live GDI objects after rebuild 200", last.gdi, "objects");
+    bench::report("200 rebuilds: start menus alive after rebuild 2", early.menus, "menus");
+    bench::report("200 rebuilds: start menus alive after rebuild 200", last.menus, "menus");
+    bench::report("200 rebuilds: mean time per rebuild cycle", spent_ms / (rebuilds - 2), "ms");
     report_growth("200 rebuilds", before, after);
     return true;
 }
