@@ -1,7 +1,7 @@
 // Velmora over time. Two figures of growth:
 //   - the long run: Velmora.exe idle beside the fake taskbar for 10 minutes, its private memory
 //     and open handles at the start and at the end (a sample every minute is printed on the way);
-//     under Wine the memory is the resident anonymous memory of the Linux process (soak.h);
+//     under Wine the memory is the resident anonymous memory of the Linux process;
 //   - 200 rebuilds: the recording build, whose watcher looks every 20 ms, while a shortcut comes
 //     and goes below the Programs folder; the live images, GDI objects and start menus it logs
 //     after an early rebuild and after the last one, on the same tree, and its memory and handles
@@ -11,6 +11,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <cstdio>
@@ -23,6 +24,88 @@
 #include "tests/support/velmora_session.h"
 
 namespace {
+
+// What a process holds: its private memory and its open handles; -1 where they cannot be read.
+// Wine answers GetProcessMemoryInfo and GetProcessHandleCount for another process with zeros, so
+// the memory is the resident anonymous memory of the Linux process that runs it (found through
+// Wine's Z: drive by program_name in its command line), and the handles are counted by
+// duplicating each possible handle value of the process.
+struct process_load {
+    double private_kib = -1;
+    long handles = -1;
+};
+
+// The Linux status file of the process of this Wine prefix whose command line names program_name.
+std::string linux_status_path(const char* program_name)
+{
+    char prefix[MAX_PATH * 2] = {};
+    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix))
+        return "";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return "";
+    std::string result;
+    do {
+        std::string pid = found.cFileName;
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string folder = "Z:\\proc\\" + pid + "\\";
+        if (test::read_file(folder + "cmdline").find(program_name) == std::string::npos)
+            continue;
+        if (test::read_file(folder + "environ").find(std::string("WINEPREFIX=") + prefix + '\0') ==
+            std::string::npos)
+            continue;
+        result = folder + "status";
+        break;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return result;
+}
+
+double resident_anonymous_kib(const std::string& status_path)
+{
+    for (const std::string& line : test::read_lines(status_path)) {
+        unsigned long kib = 0;
+        if (std::sscanf(line.c_str(), "RssAnon: %lu kB", &kib) == 1)
+            return static_cast<double>(kib);
+    }
+    return -1;
+}
+
+long count_handles(HANDLE process)
+{
+    constexpr uintptr_t highest_probed = 0x20000;
+    long count = 0;
+    for (uintptr_t value = 4; value <= highest_probed; value += 4) {
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0,
+                            FALSE, DUPLICATE_SAME_ACCESS)) {
+            CloseHandle(copy);
+            ++count;
+        }
+    }
+    return count;
+}
+
+process_load measure_process(HANDLE process, const char* program_name)
+{
+    process_load load;
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof memory) &&
+        memory.PrivateUsage)
+        load.private_kib = static_cast<double>(memory.PrivateUsage) / 1024.0;
+    else
+        load.private_kib = resident_anonymous_kib(linux_status_path(program_name));
+    DWORD handles = 0;
+    if (GetProcessHandleCount(process, &handles) && handles)
+        load.handles = static_cast<long>(handles);
+    else
+        load.handles = count_handles(process);
+    return load;
+}
 
 constexpr int rebuilds = 200;
 constexpr DWORD default_long_run_s = 600;
@@ -42,7 +125,7 @@ DWORD environment_number(const char* name, DWORD fallback)
     return static_cast<DWORD>(std::strtoul(value, nullptr, 10));
 }
 
-void report_growth(const char* what, const test::process_load& start, const test::process_load& end)
+void report_growth(const char* what, const process_load& start, const process_load& end)
 {
     std::string prefix = what;
     bench::report((prefix + ": private memory at start").c_str(), start.private_kib, "KiB");
@@ -62,19 +145,19 @@ bool long_run(DWORD seconds)
         return false;
     }
     Sleep(10000);  // past start-up and the first menu build
-    test::process_load start = test::measure_process(session.velmora.process, "Velmora.exe");
+    process_load start = measure_process(session.velmora.process, "Velmora.exe");
     std::printf("long run: %lu s idle; t=0 s private=%.0f KiB handles=%ld\n",
                 static_cast<unsigned long>(seconds), start.private_kib, start.handles);
     for (DWORD elapsed = 0; elapsed < seconds;) {
         DWORD step = seconds - elapsed < sample_every_s ? seconds - elapsed : sample_every_s;
         Sleep(step * 1000);
         elapsed += step;
-        test::process_load now = test::measure_process(session.velmora.process, "Velmora.exe");
+        process_load now = measure_process(session.velmora.process, "Velmora.exe");
         std::printf("long run: t=%lu s private=%.0f KiB handles=%ld\n",
                     static_cast<unsigned long>(elapsed), now.private_kib, now.handles);
         std::fflush(stdout);
     }
-    test::process_load end = test::measure_process(session.velmora.process, "Velmora.exe");
+    process_load end = measure_process(session.velmora.process, "Velmora.exe");
     bool alive = WaitForSingleObject(session.velmora.process, 0) == WAIT_TIMEOUT;
     long code = test::close_velmora(session);
     test::end_session(session);
@@ -102,23 +185,24 @@ bool two_hundred_rebuilds()
     made = made && test::prepare_coming_and_going(&coming, parking, user + "Apfel.lnk", target, "");
 
     test::velmora_session session;
-    SetEnvironmentVariableA("VELMORA_WATCH_INTERVAL", "20");
-    bool started = made && test::start_fake_shell(session) && test::start_velmora(session);
-    SetEnvironmentVariableA("VELMORA_WATCH_INTERVAL", nullptr);
+    test::start_options quick;
+    quick.watch_interval_ms = 20;
+    bool started = made && test::start_fake_shell(session) &&
+                   test::start_velmora(session, "velmora_recording.exe", quick);
     const std::string& log = session.record_log;
     bool ok = started && test::wait_for_lines(log, "rebuild end", 1, 30000);
 
     // Rebuild 2 shows the coming shortcut, as does rebuild 200: the early figure to compare with.
-    test::process_load before;
+    process_load before;
     double start_ms = 0;
     if (ok) {
         ok = test::drive_rebuilds(coming, log, 1, 30000);
-        before = test::measure_process(session.velmora.process, "velmora_recording.exe");
+        before = measure_process(session.velmora.process, "velmora_recording.exe");
         start_ms = GetTickCount();
         ok = ok && test::drive_rebuilds(coming, log, rebuilds - 2, 30000);
     }
     double spent_ms = GetTickCount() - start_ms;
-    test::process_load after = test::measure_process(session.velmora.process, "velmora_recording.exe");
+    process_load after = measure_process(session.velmora.process, "velmora_recording.exe");
     std::vector<test::live_resources> resources = test::logged_resources(log);
     ok = ok && resources.size() == static_cast<size_t>(rebuilds);
     long code = started ? test::close_velmora(session) : -1;

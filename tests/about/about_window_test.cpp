@@ -2,56 +2,33 @@
 // The about window as a user sees it, read back from this separate process while the recording
 // build of Velmora runs beside the fake taskbar.
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <string>
 
-#include "tests/support/test_support.h"
-#include "tests/support/velmora_session.h"
+#include "tests/support/scenario.h"
 
 namespace {
 
 using namespace test;
 
-class AboutWindow : public ::testing::Test {
+class AboutWindow : public Scenario {
 protected:
     void SetUp() override
     {
-        clear_programs_folders();
-        ASSERT_TRUE(start_fake_shell(session_));
-        ASSERT_TRUE(start_velmora(session_, "velmora_recording.exe"));
-        ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild end", 1, 30000));
-    }
-    void TearDown() override
-    {
-        if (HasFailure())
-            dump_logs(session_);
-        end_session(session_);
+        ASSERT_NO_FATAL_FAILURE(Scenario::SetUp());
+        start_with_menu();
     }
 
     // "Informationen": the tenth top-level item that the arrow keys visit.
-    static HWND open_about()
+    HWND open_about()
     {
-        click_start_button();
-        EXPECT_TRUE(wait_for_menu(true, 5000));
-        pump_messages(100);
-        for (int i = 0; i < 10; ++i)
-            press_key(VK_DOWN);
-        press_key(VK_RETURN);
+        choose_top_item(10);
         HWND window = nullptr;
         wait_until([&] { return (window = about_window()) != nullptr; }, 5000);
         pump_messages(300);
         return window;
     }
     static HWND about_window() { return FindWindowA("WindowClass_1", "Informationen"); }
-    static RECT rect_in(HWND about, HWND control)
-    {
-        RECT rect;
-        GetWindowRect(control, &rect);
-        MapWindowPoints(nullptr, about, reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    }
     // A point on the link's text, in screen coordinates.
     static POINT on_link(HWND about, int control)
     {
@@ -59,8 +36,6 @@ protected:
         GetWindowRect(GetDlgItem(about, control), &rect);
         return {rect.left + 20, (rect.top + rect.bottom) / 2};
     }
-
-    velmora_session session_;
 };
 
 TEST_F(AboutWindow, ShowsItsControlsAsLaidOutOnceAndACloseRequestEndsTheProgram)
@@ -104,7 +79,9 @@ TEST_F(AboutWindow, ShowsItsControlsAsLaidOutOnceAndACloseRequestEndsTheProgram)
         HWND control = GetDlgItem(about, id);
         ASSERT_NE(control, nullptr);
         EXPECT_STRCASEEQ(window_class_name(control).c_str(), row.window_class);
-        RECT rect = rect_in(about, control);
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, about, reinterpret_cast<POINT*>(&rect), 2);
         EXPECT_TRUE(EqualRect(&rect, &row.rect)) << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
         if (row.text) {
             EXPECT_EQ(window_text(control), row.text);
@@ -174,14 +151,14 @@ TEST_F(AboutWindow, LinksTurnBlueUnderTheMouseAndOpenTheirAddressesAndSchliessen
     EXPECT_EQ(cursor(), arrow);
 
     click(home.x, home.y);
-    EXPECT_TRUE(wait_for_lines(session_.record_log, "run_program file=http://velmora.example/", 1, 5000));
+    EXPECT_TRUE(wait_for_lines(log(), "run_program file=http://velmora.example/", 1, 5000));
     click(mail.x, mail.y);
-    EXPECT_TRUE(wait_for_lines(session_.record_log, "run_program file=mailto:autor@velmora.example", 1, 5000));
+    EXPECT_TRUE(wait_for_lines(log(), "run_program file=mailto:autor@velmora.example", 1, 5000));
     click(home.x, home.y);  // a double click: the events of its two releases
     click(home.x, home.y);
-    EXPECT_TRUE(wait_for_lines(session_.record_log, "file=http://velmora.example/", 3, 5000));
+    EXPECT_TRUE(wait_for_lines(log(), "file=http://velmora.example/", 3, 5000));
     pump_messages(300);
-    EXPECT_EQ(count_lines(session_.record_log, "file=http://velmora.example/"), 3);
+    EXPECT_EQ(count_lines(log(), "file=http://velmora.example/"), 3);
 
     RECT close;
     GetWindowRect(GetDlgItem(about, 12), &close);

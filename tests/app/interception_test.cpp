@@ -3,58 +3,43 @@
 // hook, opens Velmora's menu at the corner the taskbar's edge selects; everything else goes on to
 // the windows and hooks it was meant for. Driven with SendInput from this separate process.
 
-#include <gtest/gtest.h>
-
-#include <objbase.h>
-#include <shlobj.h>
-
 #include <algorithm>
 #include <atomic>
 #include <string>
 
-#include "tests/support/test_support.h"
-#include "tests/support/velmora_session.h"
+#include "tests/support/scenario.h"
 
 namespace {
 
 using namespace test;
 
-class Interception : public ::testing::Test {
+class Interception : public Scenario {
 protected:
     void SetUp() override
     {
-        CoInitialize(nullptr);
-        clear_programs_folders();
+        ASSERT_NO_FATAL_FAILURE(Scenario::SetUp());
         ASSERT_TRUE(start_fake_shell(session_));
         GetWindowRect(fake_start_button(), &button_);
-    }
-    void TearDown() override
-    {
-        if (HasFailure())
-            dump_logs(session_);
-        press_key(VK_ESCAPE);
-        end_session(session_);
-        clear_programs_folders();
-        CoUninitialize();
     }
 
     // Starts the recording build; with many shortcuts its first rebuild takes a while, and the
     // start returns as soon as that rebuild has begun, else when the first menu is built.
-    void start(int edge = -1, int shortcuts = 0)
+    void start_recording(int edge = -1, int shortcuts = 0)
     {
-        const std::string folder = programs_folder(CSIDL_STARTMENU) + "Many\\";
+        const std::string folder = user_programs() + "Many\\";
         for (int i = 0; i < shortcuts; ++i) {
             const std::string name = folder + "Entry " + std::to_string(i) + ".lnk";
             ASSERT_TRUE(i ? CopyFileA((folder + "Entry 0.lnk").c_str(), name.c_str(), FALSE)
                           : make_folders(folder) && create_shortcut(name, fixture_path("record_launch.exe"), "", ""));
         }
-        ASSERT_TRUE(start_velmora(session_, "velmora_recording.exe", edge));
-        ASSERT_TRUE(wait_for_lines(session_.record_log, shortcuts ? "rebuild begin" : "rebuild end", 1, 30000));
+        start_options options;
+        options.taskbar_edge = edge;
+        ASSERT_NO_FATAL_FAILURE(start(options));
+        ASSERT_TRUE(wait_for_lines(log(), shortcuts ? "rebuild begin" : "rebuild end", 1, 30000));
     }
-    int menus_shown() { return count_lines(session_.record_log, "menu shown"); }
+    int menus_shown() { return count_lines(log(), "menu shown"); }
     int shell_lines(const char* text) { return count_lines(session_.shell_log, text); }
 
-    velmora_session session_;
     RECT button_ = {};
 };
 
@@ -70,14 +55,14 @@ TEST_F(Interception, StartButtonOpensTheMenuAtTheCornerOfTheTaskbarEdge)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.edge);
-        start(row.edge);
+        start_recording(row.edge);
         click_start_button();
-        ASSERT_TRUE(wait_for_lines(session_.record_log, "taskbar_edge", 1, 5000));
+        ASSERT_TRUE(wait_for_lines(log(), "taskbar_edge", 1, 5000));
         if (row.shown) {
             ASSERT_TRUE(wait_for_menu(true, 5000));
             const std::string expected = "menu shown x=" + std::to_string(button_.left) +
                                          " y=" + std::to_string(button_.top + row.y_offset);
-            EXPECT_EQ(count_lines(session_.record_log, expected), 1);
+            EXPECT_EQ(count_lines(log(), expected), 1);
             RECT menu = {};
             GetWindowRect(visible_menu_window(), &menu);
             EXPECT_EQ(menu.left, button_.left);
@@ -87,7 +72,7 @@ TEST_F(Interception, StartButtonOpensTheMenuAtTheCornerOfTheTaskbarEdge)
         // Served once: the request was cleared whatever happened.
         pump_messages(300);
         EXPECT_EQ(menus_shown(), row.shown ? 1 : 0);
-        EXPECT_EQ(count_lines(session_.record_log, "taskbar_edge"), 1);
+        EXPECT_EQ(count_lines(log(), "taskbar_edge"), 1);
         EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0) << "the press was swallowed";
         EXPECT_EQ(close_velmora(session_), 0);
     }
@@ -127,7 +112,7 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     ASSERT_EQ(WaitForSingleObject(ready, 5000), WAIT_OBJECT_0);
     CloseHandle(ready);
     ASSERT_NE(g_other_hook, nullptr);
-    start();
+    start_recording();
     const int x = (button_.left + button_.right) / 2, y = (button_.top + button_.bottom) / 2;
 
     // A left press on it is swallowed: neither the button nor the other hook sees it; the release
@@ -172,16 +157,16 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
 
 TEST_F(Interception, AClickDuringARebuildOpensTheMenuRightAfterItAndAClickWhileOpenNone)
 {
-    start(-1, 600);
+    start_recording(-1, 600);
     click_start_button();  // two clicks while the rebuild runs: held, then served once
     click_start_button();
     pump_messages(100);
-    if (count_lines(session_.record_log, "rebuild end") == 0) {
+    if (count_lines(log(), "rebuild end") == 0) {
         EXPECT_EQ(menus_shown(), 0) << "no menu during the rebuild";
     }
-    ASSERT_TRUE(wait_for_lines(session_.record_log, "rebuild end", 1, 60000));
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 60000));
     ASSERT_TRUE(wait_for_menu(true, 5000));
-    std::vector<std::string> lines = read_lines(session_.record_log);
+    std::vector<std::string> lines = read_lines(log());
     const auto at = [&](const char* prefix) {
         return std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
     };
@@ -199,7 +184,7 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuRightAfterItAndAClickWhileO
 
 TEST_F(Interception, TheStartButtonWorksAgainAfterTheShellRestarts)
 {
-    start();
+    start_recording();
     stop_fake_shell(session_);
     ASSERT_EQ(fake_start_button(), nullptr);
     pump_messages(300);
@@ -214,7 +199,7 @@ TEST_F(Interception, TheStartButtonWorksAgainAfterTheShellRestarts)
 
 TEST_F(Interception, QuittingDuringARebuildStillEndsWithExitCodeZero)
 {
-    start(-1, 600);
+    start_recording(-1, 600);
     EXPECT_EQ(close_velmora(session_, 20000), 0);
 }
 

@@ -9,7 +9,6 @@
 
 #include "catalogue/start_menu_fs.h"
 #include "tests/support/test_support.h"
-#include "tests/support/wine_links.h"
 
 namespace {
 

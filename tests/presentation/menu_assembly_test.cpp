@@ -1,11 +1,15 @@
 // The start menu as the platform sees it after a rebuild: structure, ids, captions, greyed
 // commands and the bitmap of every item, read back with GetMenuItemInfoA and friends. The trees
 // are made here; their entries have no shortcut files (sources 0), so every entry bitmap is white.
+// Then the pictures themselves: entry bitmaps from the shell's icons of real shortcut files in
+// temporary start-menu folders, the "Grafiken" files of the current folder, the banner and the
+// folder bitmap.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -15,6 +19,7 @@
 #include "presentation/item_bitmaps.h"
 #include "presentation/menu_assembly.h"
 #include "tests/support/image_files.h"
+#include "tests/support/test_support.h"
 #include "toolkit/image.h"
 #include "toolkit/menu.h"
 
@@ -93,6 +98,23 @@ std::string nested_folder(int n)  // "Programs\f1\...\fn\"
     for (int i = 1; i <= n; ++i)
         path.append("f").append(std::to_string(i)).append("\\");
     return path;
+}
+
+// The picture the shell's small icon of a file gives on white, made without the program.
+std::vector<COLORREF> shell_picture(const std::string& path)
+{
+    SHFILEINFOA info = {};
+    if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon)
+        return {};
+    std::vector<COLORREF> pixels = test::icon_on_white(info.hIcon);
+    DestroyIcon(info.hIcon);
+    return pixels;
+}
+
+// A .lnk to the launch recorder, showing the icon of icon_file when one is given.
+bool launcher_shortcut(const std::string& lnk, const std::string& icon_file = "")
+{
+    return test::create_shortcut(lnk, test::fixture_path("record_launch.exe"), "", "", icon_file);
 }
 
 class StartMenuAssembly : public testing::Test {
@@ -179,32 +201,6 @@ TEST_F(StartMenuAssembly, DeepFoldersAndAmpersandsStayUsableAndFolderBitmapsReac
     EXPECT_EQ(item_at(programs_menu(), 101).checked, nullptr);
 }
 
-TEST_F(StartMenuAssembly, EntryIdsNeverReachTheCommands)
-{
-    path_list elements = {"Programs\\"};
-    for (int i = 0; i < 10050; ++i) {
-        char name[32];
-        snprintf(name, sizeof name, "Programs\\e%05d", i);
-        elements.push_back(name);
-    }
-    rebuild(elements);
-    ASSERT_EQ(GetMenuItemCount(programs_menu()), 10000);
-    EXPECT_EQ(GetMenuItemID(programs_menu(), 9999), 10000u);
-    EXPECT_EQ(GetMenuItemID(menu_handle(0), 2), static_cast<UINT>(command_search));
-
-    // Pictures for the first entries only, so that two builds stay within a process's GDI quota.
-    EXPECT_EQ(entry_bitmap_count(), max_entry_bitmaps);
-    auto has_picture = [](int position) {
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_CHECKMARKS;
-        GetMenuItemInfoA(programs_menu(), static_cast<UINT>(position), TRUE, &info);
-        return info.hbmpUnchecked != nullptr;
-    };
-    EXPECT_TRUE(has_picture(max_entry_bitmaps - 1));
-    EXPECT_FALSE(has_picture(max_entry_bitmaps));
-}
-
 TEST_F(StartMenuAssembly, RebuildsReleaseTheirPredecessorsPictures)
 {
     HBITMAP previous_folder = nullptr;
@@ -243,6 +239,108 @@ TEST_F(StartMenuAssembly, AMenuOnScreenKeepsItsPicturesUntilItCloses)
     for (HBITMAP picture : old_pictures)
         EXPECT_EQ(GetObjectType(picture), 0u);
     EXPECT_TRUE(shows_entry_bitmap(item_at(programs_menu(), 0)));
+}
+
+// Real shortcut files in temporary start-menu folders, for the entry pictures.
+class ItemBitmaps : public StartMenuAssembly {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(StartMenuAssembly::SetUp());
+        ASSERT_FALSE((base_ = test::make_temp_folder("pictures")).empty());
+        roots_ = {base_ + "user\\", base_ + "common\\"};
+        ASSERT_TRUE(test::make_folders(roots_.user + "Programs") && test::make_folders(roots_.common + "Programs"));
+        use_programs_roots(roots_);
+    }
+    void TearDown() override
+    {
+        StartMenuAssembly::TearDown();
+        test::remove_tree(base_);
+    }
+    std::string base_;
+    programs_roots roots_;
+};
+
+TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
+{
+    const std::string red_icon = base_ + "red.ico", programs_user = roots_.user + "Programs\\",
+                      programs_common = roots_.common + "Programs\\";
+    ASSERT_TRUE(test::write_file(red_icon, test::ico_bytes(16, RGB(255, 0, 0), 3)));
+    ASSERT_TRUE(launcher_shortcut(programs_user + "x.lnk"));
+    ASSERT_TRUE(launcher_shortcut(programs_common + "x.lnk", red_icon));
+    ASSERT_TRUE(launcher_shortcut(programs_user + "y.lnk", red_icon));
+    ASSERT_TRUE(test::create_internet_shortcut(programs_common + "y.url", "http://example.invalid/"));
+    const std::vector<COLORREF> plain = shell_picture(programs_user + "x.lnk"), own = shell_picture(programs_common + "x.lnk"),
+                                web = shell_picture(programs_common + "y.url"), white(256, RGB(255, 255, 255));
+    ASSERT_FALSE(plain.empty() || own == plain || own == web);
+
+    const struct {
+        const char* what;
+        const char* entry;
+        uint8_t sources;
+        const std::vector<COLORREF>& expected;
+    } rows[] = {
+        {"a .lnk in both folders: the common one", "Programs\\x", source_user_lnk | source_common_lnk, own},
+        {"the user's .lnk against the common .url: the .url", "Programs\\y", source_user_lnk | source_common_url, web},
+        {"only what the tree says exists is asked", "Programs\\x", source_user_lnk, plain},
+        // The shell fails on the missing .url (and may leave a bogus handle): the .lnk still counts.
+        {"a vanished candidate is passed over", "Programs\\x", source_user_lnk | source_user_url, plain},
+        {"nothing left on disk: a white square", "Programs\\gone", source_user_lnk | source_common_url, white},
+        {"no sources at all: a white square", "Programs\\x", 0, white},
+    };
+    for (const auto& row : rows) {
+        fetch_entry_icon(row.entry, row.sources);
+        EXPECT_EQ(test::bitmap_pixels(static_cast<HBITMAP>(image_handle(make_entry_bitmap()))), row.expected) << row.what;
+    }
+    EXPECT_EQ(entry_bitmap_count(), 6);
+
+    // The folder bitmap: the shell's folder icon on white.
+    make_folder_bitmap();
+    HICON folder = nullptr;
+    ASSERT_EQ(ExtractIconExA("shell32.dll", 3, nullptr, &folder, 1), 1u);
+    EXPECT_EQ(test::bitmap_pixels(static_cast<HBITMAP>(image_handle(folder_bitmap_image))), test::icon_on_white(folder));
+    DestroyIcon(folder);
+}
+
+// Every picture but Suchen.bmp, from the current folder: the banner gets both icons 9 pixels in
+// from its corners, and only "Suchen" is left without a picture.
+TEST_F(ItemBitmaps, GraphicsLoadFromTheCurrentFolderAndAMissingOneLeavesOnlyItsItem)
+{
+    const std::string folder = base_ + "app\\";
+    ASSERT_TRUE(test::make_folders(folder + "Grafiken"));
+    for (const graphics_file& file : graphics_files) {
+        const std::string bytes = file.image == banner_image ? test::bmp_bytes(300, 60, 24, RGB(255, 255, 255))
+                                  : file.image == banner_left_icon_image  ? test::ico_bytes(32, RGB(255, 0, 0), 0)
+                                  : file.image == banner_right_icon_image ? test::ico_bytes(32, RGB(0, 0, 255), 0)
+                                                                          : test::bmp_bytes(13, 13, 8, RGB(0, 128, 0));
+        if (std::string(file.path) != "Grafiken\\Suchen.bmp") {
+            ASSERT_TRUE(test::write_file(folder + file.path, bytes)) << file.path;
+        }
+    }
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    load_graphics();
+    compose_banner();
+    SetCurrentDirectoryA(previous);
+    for (const graphics_file& file : graphics_files)
+        EXPECT_EQ(image_handle(file.image) != nullptr, file.image != 16) << file.path;
+
+    const struct {
+        int x, y;
+        COLORREF colour;
+    } spots[] = {
+        {9, 9, RGB(255, 0, 0)},     {40, 40, RGB(255, 0, 0)},   {8, 9, RGB(255, 255, 255)},   {41, 41, RGB(255, 255, 255)},
+        {259, 9, RGB(0, 0, 255)},   {290, 40, RGB(0, 0, 255)},  {291, 9, RGB(255, 255, 255)}, {150, 30, RGB(255, 255, 255)},
+    };
+    for (const auto& spot : spots)
+        EXPECT_EQ(test::pixel_at(static_cast<HBITMAP>(image_handle(banner_image)), spot.x, spot.y), spot.colour)
+            << spot.x << "," << spot.y;
+
+    rebuild({"Programs\\"});
+    EXPECT_EQ(item_at(menu_handle(0), 2).checked, nullptr);  // "Suchen"
+    EXPECT_EQ(item_at(menu_handle(0), 3).checked, image_handle(11));
+    EXPECT_NE(item_at(menu_handle(0), 3).checked, nullptr);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "tests/support/soak.h"
 
-#include <psapi.h>
-
 #include <cstdio>
 
 #include "tests/support/test_support.h"
@@ -64,82 +62,6 @@ bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, int rebu
             Sleep(static_cast<DWORD>(pause_ms(i)));
     }
     return true;
-}
-
-namespace {
-
-// The Linux status file of the process of this Wine prefix whose command line names program_name.
-std::string linux_status_path(const char* program_name)
-{
-    char prefix[MAX_PATH * 2] = {};
-    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix))
-        return "";
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return "";
-    std::string result;
-    do {
-        std::string pid = found.cFileName;
-        if (pid.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string folder = "Z:\\proc\\" + pid + "\\";
-        if (read_file(folder + "cmdline").find(program_name) == std::string::npos)
-            continue;
-        if (read_file(folder + "environ").find(std::string("WINEPREFIX=") + prefix + '\0') ==
-            std::string::npos)
-            continue;
-        result = folder + "status";
-        break;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return result;
-}
-
-double resident_anonymous_kib(const std::string& status_path)
-{
-    for (const std::string& line : read_lines(status_path)) {
-        unsigned long kib = 0;
-        if (std::sscanf(line.c_str(), "RssAnon: %lu kB", &kib) == 1)
-            return static_cast<double>(kib);
-    }
-    return -1;
-}
-
-long count_handles(HANDLE process)
-{
-    constexpr uintptr_t highest_probed = 0x20000;
-    long count = 0;
-    for (uintptr_t value = 4; value <= highest_probed; value += 4) {
-        HANDLE copy = nullptr;
-        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0,
-                            FALSE, DUPLICATE_SAME_ACCESS)) {
-            CloseHandle(copy);
-            ++count;
-        }
-    }
-    return count;
-}
-
-}  // namespace
-
-process_load measure_process(HANDLE process, const char* program_name)
-{
-    process_load load;
-    PROCESS_MEMORY_COUNTERS_EX memory = {};
-    memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                             sizeof memory) &&
-        memory.PrivateUsage)
-        load.private_kib = static_cast<double>(memory.PrivateUsage) / 1024.0;
-    else
-        load.private_kib = resident_anonymous_kib(linux_status_path(program_name));
-    DWORD handles = 0;
-    if (GetProcessHandleCount(process, &handles) && handles)
-        load.handles = static_cast<long>(handles);
-    else
-        load.handles = count_handles(process);
-    return load;
 }
 
 }  // namespace test

@@ -1,8 +1,7 @@
 #pragma once
 // Loading the start menu from outside, for the fault tests and the soak benchmarks: a shortcut that
 // comes and goes below a Programs folder, so that every pass of the change watcher sees a change
-// and rebuilds; the figures the recording build logs after each rebuild; and what another process
-// holds in memory and handles.
+// and rebuilds; and the figures the recording build logs after each rebuild.
 
 #include <windows.h>
 
@@ -38,16 +37,5 @@ std::vector<live_resources> logged_resources(const std::string& log);
 // did not come within timeout_ms.
 bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, int rebuilds,
                     DWORD timeout_ms, int (*pause_ms)(int i) = nullptr);
-
-// What a process holds: its private memory and its open handles; -1 where they cannot be read.
-// Wine answers GetProcessMemoryInfo and GetProcessHandleCount for another process with zeros, so
-// the memory is the resident anonymous memory of the Linux process that runs it (found through
-// Wine's Z: drive by program_name in its command line), and the handles are counted by
-// duplicating each possible handle value of the process.
-struct process_load {
-    double private_kib = -1;
-    long handles = -1;
-};
-process_load measure_process(HANDLE process, const char* program_name);
 
 }  // namespace test

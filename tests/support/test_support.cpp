@@ -120,8 +120,18 @@ std::vector<std::string> read_lines(const std::string& path)
     return lines;
 }
 
-bool create_shortcut(const std::string& lnk_path, const std::string& target,
-                     const std::string& arguments, const std::string& directory)
+std::vector<std::string> split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+    }
+    return parts;
+}
+
+bool create_shortcut(const std::string& lnk_path, const std::string& target, const std::string& arguments,
+                     const std::string& directory, const std::string& icon_file)
 {
     IShellLinkA* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -131,6 +141,8 @@ bool create_shortcut(const std::string& lnk_path, const std::string& target,
     link->SetArguments(arguments.c_str());
     if (!directory.empty())
         link->SetWorkingDirectory(directory.c_str());
+    if (!icon_file.empty())
+        link->SetIconLocation(icon_file.c_str(), 0);
     IPersistFile* file = nullptr;
     bool saved = false;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
@@ -188,6 +200,94 @@ void close_process(child_process& child)
     child = {};
 }
 
+std::string unix_path_of(const std::string& windows_path)
+{
+    using unix_name_function = char*(CDECL*)(const WCHAR*);
+    auto to_unix = reinterpret_cast<unix_name_function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(windows_path.size() + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, windows_path.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    char* unix_name = to_unix ? to_unix(wide.c_str()) : nullptr;
+    if (!unix_name)
+        return "";
+    std::string result = unix_name;
+    HeapFree(GetProcessHeap(), 0, unix_name);
+    while (result.size() > 1 && result.back() == '/')
+        result.pop_back();
+    return result;
+}
+
+std::string shell_quoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+namespace {
+// One argument of a command line as Wine splits it for a Unix program, by the Windows rules:
+// backslashes count only before a double quote.
+std::string windows_quoted(const std::string& argument)
+{
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+// A link's own Unix path: its folder resolved, its name kept, so that the link is not followed.
+std::string unix_link_path(const std::string& link)
+{
+    std::size_t slash = link.find_last_of('\\');
+    std::string folder = unix_path_of(link.substr(0, slash));
+    return folder.empty() ? "" : shell_quoted(folder + "/" + link.substr(slash + 1));
+}
+}  // namespace
+
+bool run_unix_script(const std::string& script, DWORD timeout_ms)
+{
+    std::string marker_folder = make_temp_folder("velmora_unix");
+    std::string marker = marker_folder + "done";
+    std::string command_line = "sh -c " + windows_quoted(script + "\n: > " + shell_quoted(unix_path_of(marker_folder) + "/done"));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    bool ended = false;
+    if (CreateProcessA("Z:\\bin\\sh", command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
+        for (HANDLE handle : {process.hThread, process.hProcess})
+            if (handle)
+                CloseHandle(handle);
+        ended = wait_until([&] { return file_exists(marker); }, timeout_ms, 10);
+    }
+    remove_tree(marker_folder);
+    return ended;
+}
+
+bool make_folder_link(const std::string& link, const std::string& target)
+{
+    std::string unix_target = unix_path_of(target), unix_link = unix_link_path(link);
+    return !unix_target.empty() && !unix_link.empty() &&
+           run_unix_script("ln -s " + shell_quoted(unix_target) + " " + unix_link, 5000) && file_exists(link);
+}
+
+bool remove_folder_link(const std::string& link)
+{
+    // rm without -r removes the link itself and never what it leads to.
+    std::string unix_link = unix_link_path(link);
+    return !unix_link.empty() && run_unix_script("rm " + unix_link, 5000) && !file_exists(link);
+}
+
 void pump_messages(DWORD ms)
 {
     DWORD start = GetTickCount();
@@ -227,6 +327,7 @@ namespace {
 struct process_window_search {
     DWORD process_id;
     const char* window_class;
+    bool visible_only;
     HWND found;
 };
 
@@ -235,7 +336,7 @@ BOOL CALLBACK match_process_window(HWND window, LPARAM context)
     auto* search = reinterpret_cast<process_window_search*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->process_id || !IsWindowVisible(window))
+    if (owner != search->process_id || (search->visible_only && !IsWindowVisible(window)))
         return TRUE;
     if (search->window_class && window_class_name(window) != search->window_class)
         return TRUE;
@@ -244,9 +345,9 @@ BOOL CALLBACK match_process_window(HWND window, LPARAM context)
 }
 }  // namespace
 
-HWND find_process_window(DWORD process_id, const char* window_class)
+HWND find_process_window(DWORD process_id, const char* window_class, bool visible_only)
 {
-    process_window_search search = {process_id, window_class, nullptr};
+    process_window_search search = {process_id, window_class, visible_only, nullptr};
     EnumWindows(match_process_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

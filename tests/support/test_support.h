@@ -1,6 +1,6 @@
 #pragma once
-// Helpers shared by the Win32 tests: files and folders, shortcuts, child processes, waiting while
-// pumping messages, finding windows, and synthetic input through SendInput.
+// Helpers shared by the Win32 tests: files and folders, shortcuts, child processes, the Unix side
+// of the Wine machine, waiting while pumping messages, finding windows, and synthetic input.
 
 #include <windows.h>
 
@@ -24,10 +24,12 @@ bool write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);  // "" when missing
 bool file_exists(const std::string& path);
 std::vector<std::string> read_lines(const std::string& path);
+std::vector<std::string> split(const std::string& text, char separator);
 
-// A .lnk file that starts target with arguments in directory ("" for none). Needs COM on the thread.
-bool create_shortcut(const std::string& lnk_path, const std::string& target,
-                     const std::string& arguments, const std::string& directory);
+// A .lnk file that starts target with arguments in directory ("" for none), showing the icon of
+// icon_file when one is given. Needs COM on the thread.
+bool create_shortcut(const std::string& lnk_path, const std::string& target, const std::string& arguments,
+                     const std::string& directory, const std::string& icon_file = "");
 // A .url internet shortcut pointing at url.
 bool create_internet_shortcut(const std::string& url_path, const std::string& url);
 
@@ -42,6 +44,17 @@ long wait_exit(child_process& child, DWORD timeout_ms);
 void kill_process(child_process& child);
 void close_process(child_process& child);
 
+// The Unix side, for what Win32 cannot make. Wine shows a Unix link to a folder as a folder (with
+// FILE_ATTRIBUTE_REPARSE_POINT) and follows it, but its CreateSymbolicLinkA makes nothing.
+std::string unix_path_of(const std::string& windows_path);  // "" outside Wine
+std::string shell_quoted(const std::string& text);          // in single quotes, for a script
+// Runs script with /bin/sh and waits until it has ended; false when it did not end within
+// timeout_ms. Wine gives no handle for a Unix process, so the end is told by a marker file.
+bool run_unix_script(const std::string& script, DWORD timeout_ms = 60000);
+// A link at link (a Windows path) to the folder target, and its removal (never of what it leads to).
+bool make_folder_link(const std::string& link, const std::string& target);
+bool remove_folder_link(const std::string& link);
+
 // Pumps this thread's messages for about ms milliseconds.
 void pump_messages(DWORD ms);
 // Pumps messages until condition holds or timeout_ms passes; the condition's last answer.
@@ -49,8 +62,8 @@ bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD 
 
 // The first top-level window of class (and title, when not nullptr) that appears within timeout_ms.
 HWND wait_for_window(const char* window_class, const char* title, DWORD timeout_ms);
-// A visible top-level window of class owned by process_id, or nullptr.
-HWND find_process_window(DWORD process_id, const char* window_class);
+// A top-level window of class (any class: nullptr) owned by process_id, or nullptr.
+HWND find_process_window(DWORD process_id, const char* window_class, bool visible_only = true);
 std::string window_text(HWND window);
 std::string window_class_name(HWND window);
 

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace test {
 
@@ -30,48 +31,68 @@ void stop_fake_shell(velmora_session& session)
     close_process(session.shell);
 }
 
-bool start_velmora(velmora_session& session, const char* program, int taskbar_edge)
+namespace {
+
+// The main window of a Velmora started outside this process: class and title are the program's.
+HWND other_velmora_window()
+{
+    return FindWindowA("WindowClass_0", "Velmora 1.0.0");
+}
+
+// Starts the program through setpriv without the capabilities that let root pass permissions.
+bool start_unprivileged(velmora_session& session, const std::string& folder, const std::string& name)
+{
+    if (other_velmora_window())
+        return false;  // it could not be told apart from the one started here
+    char loader[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA("WINE", loader, sizeof loader);
+    const std::string wine = length > 0 && length < sizeof loader ? loader : "/usr/lib/wine/wine64";
+    HWND window = nullptr;
+    if (!run_unix_script("cd " + shell_quoted(unix_path_of(folder)) +
+                             " && setpriv --bounding-set -dac_override,-dac_read_search " + shell_quoted(wine) +
+                             " " + shell_quoted(name) + " >/dev/null 2>&1 &",
+                         10000) ||
+        !wait_until([&] { return (window = other_velmora_window()) != nullptr; }, 15000))
+        return false;
+    GetWindowThreadProcessId(window, &session.velmora.id);
+    session.velmora.process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, session.velmora.id);
+    return session.velmora.process != nullptr;
+}
+
+}  // namespace
+
+bool start_velmora(velmora_session& session, const std::string& program, const start_options& options)
 {
     if (session.folder.empty())
         session.folder = make_temp_folder("velmora_session");
     static int started;  // a fresh log for every start
     session.record_log = session.folder + "velmora_" + std::to_string(++started) + ".log";
-    SetEnvironmentVariableA("VELMORA_RECORD_LOG", session.record_log.c_str());
-    SetEnvironmentVariableA("VELMORA_TASKBAR_EDGE",
-                            taskbar_edge >= 0 ? std::to_string(taskbar_edge).c_str() : nullptr);
-    session.velmora = start_process("\"" + fixture_path(program) + "\"", exe_folder());
-    SetEnvironmentVariableA("VELMORA_RECORD_LOG", nullptr);
-    SetEnvironmentVariableA("VELMORA_TASKBAR_EDGE", nullptr);
-    return session.velmora.process &&
-           wait_until([&] { return velmora_main_window(session) != nullptr; }, 10000);
+    const std::string path = program.find('\\') == std::string::npos ? fixture_path(program.c_str()) : program;
+    const std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+    // Only what is given is set, and taken back once the program has it.
+    const std::pair<const char*, std::string> settings[] = {
+        {"VELMORA_RECORD_LOG", session.record_log},
+        {"VELMORA_TASKBAR_EDGE", options.taskbar_edge >= 0 ? std::to_string(options.taskbar_edge) : ""},
+        {"VELMORA_WATCH_INTERVAL", options.watch_interval_ms ? std::to_string(options.watch_interval_ms) : ""},
+    };
+    for (const auto& [name, value] : settings)
+        if (!value.empty())
+            SetEnvironmentVariableA(name, value.c_str());
+    bool started_one = false;
+    if (options.unprivileged)
+        started_one = start_unprivileged(session, folder, path.substr(folder.size()));
+    else
+        started_one = (session.velmora = start_process("\"" + path + "\"", folder)).process != nullptr;
+    for (const auto& [name, value] : settings)
+        if (!value.empty())
+            SetEnvironmentVariableA(name, nullptr);
+    return started_one && wait_until([&] { return velmora_main_window(session) != nullptr; }, 10000);
 }
-
-namespace {
-struct main_window_search {
-    DWORD process_id;
-    HWND found;
-};
-
-BOOL CALLBACK match_main_window(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<main_window_search*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->process_id && window_class_name(window) == "WindowClass_0") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-}  // namespace
 
 HWND velmora_main_window(const velmora_session& session)
 {
-    if (!session.velmora.process)
-        return nullptr;
-    main_window_search search = {session.velmora.id, nullptr};
-    EnumWindows(match_main_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return session.velmora.process ? find_process_window(session.velmora.id, "WindowClass_0", false) : nullptr;
 }
 
 long close_velmora(velmora_session& session, DWORD timeout_ms)
@@ -109,18 +130,15 @@ void end_session(velmora_session& session)
     session = {};
 }
 
-int count_lines(const std::string& log, const std::string& text)
+std::string install_program(const char* file, bool with_grafiken)
 {
-    int count = 0;
-    for (const std::string& line : read_lines(log))
-        if (line.find(text) != std::string::npos)
-            ++count;
-    return count;
-}
-
-bool wait_for_lines(const std::string& log, const std::string& text, int count, DWORD timeout_ms)
-{
-    return wait_until([&] { return count_lines(log, text) >= count; }, timeout_ms);
+    const std::string folder = make_temp_folder("velmora_installed"), to = shell_quoted(unix_path_of(folder));
+    std::string script = "cp " + shell_quoted(unix_path_of(fixture_path(file))) + " " + to;
+    if (with_grafiken)
+        script += " && cp -r " + shell_quoted(unix_path_of(exe_folder() + "Grafiken")) + " " + to;
+    const bool copied = !folder.empty() && run_unix_script(script) && file_exists(folder + file) &&
+                        (!with_grafiken || file_exists(folder + "Grafiken"));
+    return copied ? folder : "";
 }
 
 std::vector<std::string> lines_containing(const std::string& log, const std::string& text)
@@ -130,6 +148,16 @@ std::vector<std::string> lines_containing(const std::string& log, const std::str
         if (line.find(text) != std::string::npos)
             found.push_back(line);
     return found;
+}
+
+int count_lines(const std::string& log, const std::string& text)
+{
+    return static_cast<int>(lines_containing(log, text).size());
+}
+
+bool wait_for_lines(const std::string& log, const std::string& text, int count, DWORD timeout_ms)
+{
+    return wait_until([&] { return count_lines(log, text) >= count; }, timeout_ms);
 }
 
 HWND fake_start_button()
@@ -162,22 +190,14 @@ std::string programs_folder(int csidl)
     return std::string(path) + "\\Programs\\";
 }
 
-void clear_programs_folders()
+bool clear_programs_folders()
 {
-    for (int csidl : {CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) {
-        std::string folder = programs_folder(csidl);
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            continue;
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == ".." || name == "Administrative Tools" || name == "StartUp")
-                continue;
-            remove_tree(folder + name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    std::string script;
+    for (int csidl : {CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU})
+        script += "find " + shell_quoted(unix_path_of(programs_folder(csidl))) +
+                  " -mindepth 1 -maxdepth 1 ! -name 'Administrative Tools' ! -name StartUp"
+                  " -exec chmod -R u+rwx {} + -exec rm -rf {} +\n";
+    return run_unix_script(script, 120000);
 }
 
 }  // namespace test

@@ -1,6 +1,7 @@
 #pragma once
-// Running Velmora as a user does, for end-to-end tests: the fake taskbar, then the program started
-// from the build's bin folder (beside Grafiken), each with its own log in a temporary folder.
+// Running Velmora as a user does, for end-to-end tests: the fake taskbar, then the program, from the
+// build's bin folder (beside Grafiken) or installed in a folder of its own, started with that
+// folder as its current directory; each with its own log in a temporary folder.
 
 #include <windows.h>
 
@@ -23,10 +24,20 @@ struct velmora_session {
 bool start_fake_shell(velmora_session& session);
 void stop_fake_shell(velmora_session& session);
 
-// Starts program (default: the recording build) with the bin folder as current directory.
-// taskbar_edge >= 0 makes the recording build report that edge. Waits for the main window.
-bool start_velmora(velmora_session& session, const char* program = "velmora_recording.exe",
-                   int taskbar_edge = -1);
+// Settings for the recording build (the program itself reads none).
+struct start_options {
+    int taskbar_edge = -1;        // >= 0: the edge it reports instead of the shell's answer
+    DWORD watch_interval_ms = 0;  // the watcher's interval; 0 keeps the program's
+    // Started without the Unix privilege to read what its permissions forbid, so that a folder
+    // with mode 000 cannot be opened even when the tests run as root. The process is then not
+    // this process's child; it is found by its main window and opened.
+    bool unprivileged = false;
+};
+
+// Starts program (a file of the build's bin folder, or a full path) with its folder as current
+// directory and a fresh record log, and waits for its main window.
+bool start_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
+                   const start_options& options = {});
 HWND velmora_main_window(const velmora_session& session);
 // Sends WM_CLOSE to the main window and returns the exit code (-1: it did not end in time).
 long close_velmora(velmora_session& session, DWORD timeout_ms = 10000);
@@ -35,10 +46,14 @@ void dump_logs(const velmora_session& session);
 // Stops everything still running and removes the session folder.
 void end_session(velmora_session& session);
 
+// Copies file of the build's bin folder, and when wanted the Grafiken folder, into a fresh folder:
+// that folder ("\" at the end), or "" when a copy failed.
+std::string install_program(const char* file, bool with_grafiken);
+
 // Lines of a log that contain text, and waiting until there are at least count of them.
+std::vector<std::string> lines_containing(const std::string& log, const std::string& text);
 int count_lines(const std::string& log, const std::string& text);
 bool wait_for_lines(const std::string& log, const std::string& text, int count, DWORD timeout_ms);
-std::vector<std::string> lines_containing(const std::string& log, const std::string& text);
 
 // The Start button of the fake taskbar, and a left click on its centre.
 HWND fake_start_button();
@@ -49,7 +64,9 @@ bool wait_for_menu(bool open, DWORD timeout_ms);
 
 // The Programs folder of the user's (11) or all users' (22) start menu, ending in "\".
 std::string programs_folder(int csidl);
-// Removes everything below both Programs folders except what a fresh prefix holds there.
-void clear_programs_folders();
+// Removes everything below both Programs folders but what a fresh prefix holds there, on the Unix
+// side: names outside Windows-1252, paths beyond 260 characters, links (never what they lead to)
+// and folders of mode 000 go too.
+bool clear_programs_folders();
 
 }  // namespace test

@@ -5,20 +5,15 @@
 // choice starts the program that the menu on screen showed at that place; the program lives on
 // and ends cleanly; and what the rebuilds leave alive does not grow.
 
-#include <gtest/gtest.h>
-
-#include <objbase.h>
-#include <shlobj.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "tests/support/scenario.h"
 #include "tests/support/soak.h"
-#include "tests/support/test_support.h"
-#include "tests/support/velmora_session.h"
 
 namespace {
 
@@ -62,19 +57,6 @@ struct session_record {
     std::vector<std::string> started;  // the caption of each shortcut run, in order
 };
 
-std::vector<std::string> split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string::npos)
-            return parts;
-        start = end + 1;
-    }
-}
-
 // "run_program file=C:\...\Programs\Birne.lnk parameters=..." gives "Birne".
 std::string started_caption(const std::string& line)
 {
@@ -117,63 +99,28 @@ int toggle_pause_ms(int i)
     return static_cast<int>(scatter(static_cast<unsigned>(i)) % 121u);
 }
 
-class Faults : public ::testing::Test {
+class Faults : public Scenario {
 protected:
-    void SetUp() override
-    {
-        CoInitialize(nullptr);
-        clear_programs_folders();
-        launches_ = make_temp_folder("velmora_launches") + "launches.log";
-        parking_ = make_temp_folder("velmora_parking");
-    }
-    void TearDown() override
-    {
-        if (HasFailure())
-            dump_logs(session_);
-        press_key(VK_ESCAPE);
-        end_session(session_);
-        clear_programs_folders();
-        remove_tree(launches_.substr(0, launches_.find_last_of('\\')));
-        remove_tree(parking_);
-        CoUninitialize();
-    }
-
-    std::string target_arguments(const char* caption)
-    {
-        return "\"" + launches_ + "\" " + caption;
-    }
-    void shortcut(int csidl, const char* caption)
-    {
-        ASSERT_TRUE(create_shortcut(programs_folder(csidl) + caption + ".lnk",
-                                    fixture_path("record_launch.exe"), target_arguments(caption), ""));
-    }
     // The three stable entries and the coming one (away at first), then the recording build with
     // a watcher that looks every 20 ms, its first menu built.
     void start_with_coming_entry(coming_and_going* apfel)
     {
-        shortcut(CSIDL_STARTMENU, stable_entries[0]);
-        shortcut(CSIDL_COMMON_STARTMENU, stable_entries[1]);
-        shortcut(CSIDL_STARTMENU, stable_entries[2]);
-        ASSERT_TRUE(prepare_coming_and_going(apfel, parking_,
-                                             programs_folder(CSIDL_STARTMENU) + coming_entry + ".lnk",
-                                             fixture_path("record_launch.exe"),
-                                             target_arguments(coming_entry)));
-        ASSERT_TRUE(start_fake_shell(session_));
-        SetEnvironmentVariableA("VELMORA_WATCH_INTERVAL", "20");
-        bool started = start_velmora(session_, "velmora_recording.exe");
-        SetEnvironmentVariableA("VELMORA_WATCH_INTERVAL", nullptr);
-        ASSERT_TRUE(started);
-        ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 30000));
+        shortcut(user_programs() + stable_entries[0] + ".lnk", stable_entries[0]);
+        shortcut(common_programs() + stable_entries[1] + ".lnk", stable_entries[1]);
+        shortcut(user_programs() + stable_entries[2] + ".lnk", stable_entries[2]);
+        ASSERT_TRUE(prepare_coming_and_going(apfel, scratch_, user_programs() + coming_entry + ".lnk",
+                                             fixture_path("record_launch.exe"), launch_arguments(coming_entry)));
+        start_options quick;
+        quick.watch_interval_ms = 20;
+        start_with_menu(quick);
     }
-    int launched(const std::string& caption) { return count_lines(launches_, " " + caption + "|"); }
-    const std::string& log() const { return session_.record_log; }
 
     // Takes the next menu, the one a click raised earlier or one raised now, and chooses the entry
     // at position n (from 1) of its Programs submenu, n counting round the programs it shows.
     // With again_at_once the Start button is clicked again as soon as the menu has closed, while
     // the choice may still be on its way, as an impatient user does. Returns the caption chosen,
     // or "" when no menu came.
-    std::string choose(unsigned n, bool again_at_once)
+    std::string choose_at(unsigned n, bool again_at_once)
     {
         const int menu = ++menus_handled_;
         if (!wait_for_lines(log(), "menu shown", menu, clicked_at_once_ ? 1000 : 0)) {
@@ -224,27 +171,9 @@ protected:
         return chosen;
     }
 
-    velmora_session session_;
-    std::string launches_;
-    std::string parking_;
     int menus_handled_ = 0;
     bool clicked_at_once_ = false;
 };
-
-struct toggler_work {
-    coming_and_going* shortcut;
-    std::string log;
-    int rebuilds;
-    std::atomic<int> result{-1};  // -1 running, 0 failed, 1 done
-};
-
-DWORD WINAPI run_toggler(void* argument)
-{
-    auto* work = static_cast<toggler_work*>(argument);
-    bool done = drive_rebuilds(*work->shortcut, work->log, work->rebuilds, 30000, toggle_pause_ms);
-    work->result.store(done ? 1 : 0);
-    return 0;
-}
 
 TEST_F(Faults, ChoicesDuringTwoHundredRebuildsStartWhatTheShownMenuHad)
 {
@@ -256,31 +185,29 @@ TEST_F(Faults, ChoicesDuringTwoHundredRebuildsStartWhatTheShownMenuHad)
     // One quiet choice first, so that the references below come after whatever a first menu
     // makes once; then the two trees at rest.
     std::vector<std::string> chosen;
-    chosen.push_back(choose(0, false));
+    chosen.push_back(choose_at(0, false));
     ASSERT_EQ(chosen.back(), "Birne");
     ASSERT_TRUE(drive_rebuilds(apfel, log(), opening_rebuilds - 1, 30000));
 
     // The load: a thread moves the coming entry in and out, one rebuild each time, while this
     // thread keeps choosing.
-    toggler_work work;
-    work.shortcut = &apfel;
-    work.log = log();
-    work.rebuilds = total_rebuilds - opening_rebuilds - closing_rebuilds;
-    HANDLE toggler = CreateThread(nullptr, 0, run_toggler, &work, 0, nullptr);
-    ASSERT_NE(toggler, nullptr);
-    for (unsigned n = 1; work.result.load() < 0; ++n) {
-        chosen.push_back(choose(n, n % every_nth_choice_clicks_again_at_once == 0));
+    std::atomic<int> toggled{-1};  // -1 running, 0 failed, 1 done
+    std::thread toggler([&] {
+        const int rebuilds = total_rebuilds - opening_rebuilds - closing_rebuilds;
+        toggled = drive_rebuilds(apfel, log(), rebuilds, 30000, toggle_pause_ms) ? 1 : 0;
+    });
+    for (unsigned n = 1; toggled.load() < 0; ++n) {
+        chosen.push_back(choose_at(n, n % every_nth_choice_clicks_again_at_once == 0));
         if (chosen.back().empty())
             break;
     }
-    WaitForSingleObject(toggler, 120000);
-    CloseHandle(toggler);
+    toggler.join();
     ASSERT_FALSE(chosen.back().empty()) << "menu " << menus_handled_ << " did not come or close";
-    ASSERT_EQ(work.result.load(), 1) << "a rebuild did not come";
+    ASSERT_EQ(toggled.load(), 1) << "a rebuild did not come";
     // A click made at once after the last choice may have opened one more menu.
     pump_messages(500);
     if (count_lines(log(), "menu shown") > menus_handled_)
-        chosen.push_back(choose(0, false));
+        chosen.push_back(choose_at(0, false));
     ASSERT_TRUE(wait_for_menu(false, 5000));
     ASSERT_TRUE(drive_rebuilds(apfel, log(), closing_rebuilds, 30000));
     pump_messages(500);

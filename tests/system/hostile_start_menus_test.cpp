@@ -7,7 +7,7 @@
 // what the Programs submenu showed and how long each rebuild took.
 
 #include "presentation/item_bitmaps.h"
-#include "tests/system/system_scenario.h"
+#include "tests/support/scenario.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,16 +24,16 @@ const std::string startup = "StartUp";
 
 struct hostile_tree {
     const char* name;
-    void (*build)(SystemScenario&);  // the tree, made before the program starts
-    void (*drive)(SystemScenario&);  // what the user does, and the result
+    void (*build)(Scenario&);  // the tree, made before the program starts
+    void (*drive)(Scenario&);  // what the user does, and the result
     bool with_grafiken;
     DWORD first_rebuild_timeout_ms;
-    start_options options;
+    start_options options;  // {taskbar edge, watcher interval, unprivileged}
 };
 
 // ---- many files
 
-void build_fifty_thousand_files(SystemScenario& s)
+void build_fifty_thousand_files(Scenario& s)
 {
     // 50 folders of 999 data files and one shortcut each, and one shortcut on top: 50,001 files.
     s.shortcut(s.user_programs() + "Anfang.lnk", "anfang");
@@ -45,7 +45,7 @@ void build_fifty_thousand_files(SystemScenario& s)
                   120000);
 }
 
-void drive_fifty_thousand_files(SystemScenario& s)
+void drive_fifty_thousand_files(Scenario& s)
 {
     captions expected = {"Anfang", administrative_tools};
     for (int d = 0; d < 50; ++d)
@@ -61,7 +61,7 @@ void drive_fifty_thousand_files(SystemScenario& s)
 // 10,050 entries: 200 folders "Gruppe 000" to "Gruppe 199" of 50 entries each, whose very last is
 // entry 10,000, then "Zuletzt" with 50 entries beyond the range. Folders of 50, as on real
 // machines: Wine's shell takes longer for an icon the more files its folder holds.
-void build_ten_thousand_fifty_entries(SystemScenario& s)
+void build_ten_thousand_fifty_entries(Scenario& s)
 {
     // tee writes one template into many files: a process per 500 files, not one per file.
     auto copies = [&](const std::string& tag) {
@@ -77,7 +77,7 @@ void build_ten_thousand_fifty_entries(SystemScenario& s)
                   120000);
 }
 
-void drive_ten_thousand_fifty_entries(SystemScenario& s)
+void drive_ten_thousand_fifty_entries(Scenario& s)
 {
     // Programs ends in "Gruppe 199", "StartUp", "Zuletzt".
     s.choose({-3, -1});  // the last entry of Gruppe 199: number 10,000
@@ -97,7 +97,7 @@ void drive_ten_thousand_fifty_entries(SystemScenario& s)
     s.choose({-1, -1});
     // Id 10,001 is still "Suchen", not an entry.
     s.choose_top_item(2);
-    EXPECT_TRUE(wait_for_lines(s.session_.record_log, "shell_execute verb=find", 1, 5000));
+    EXPECT_TRUE(wait_for_lines(s.log(), "shell_execute verb=find", 1, 5000));
     pump_messages(500);
     EXPECT_EQ(s.launches(), 1);
     // Pictures for the first 4,000 entries (the GDI budget of one build), the folder's and the
@@ -109,7 +109,7 @@ void drive_ten_thousand_fifty_entries(SystemScenario& s)
 
 // Folders "a" nested depth levels deep below the user's Programs folder, with a shortcut "T<level>"
 // at the levels given; made through "\\?\" paths, which reach beyond 260 characters.
-void build_nested(SystemScenario& s, int depth, const std::vector<int>& shortcut_levels)
+void build_nested(Scenario& s, int depth, const std::vector<int>& shortcut_levels)
 {
     std::wstring path = L"\\\\?\\";
     for (char c : s.user_programs())
@@ -131,80 +131,62 @@ void build_nested(SystemScenario& s, int depth, const std::vector<int>& shortcut
     }
 }
 
-// The length of the path of shortcut "T<level>.lnk" at that level.
-size_t nested_shortcut_length(SystemScenario& s, int level)
+// The deepest level whose shortcut "T<level>.lnk" has a path of at most limit characters.
+int deepest_level_within(Scenario& s, size_t limit)
 {
-    return s.user_programs().size() + 2 * static_cast<size_t>(level) + std::strlen("T000.lnk");
-}
-
-// The deepest level whose shortcut path stays well inside 260 characters, and the first beyond.
-int last_fitting_level(SystemScenario& s)
-{
-    int level = 1;
-    while (nested_shortcut_length(s, level + 1) <= 250)
-        ++level;
-    return level;
-}
-int first_level_beyond(SystemScenario& s)
-{
-    int level = 1;
-    while (nested_shortcut_length(s, level) <= 260)
+    int level = 0;
+    while (s.user_programs().size() + 2 * static_cast<size_t>(level + 1) + std::strlen("T000.lnk") <= limit)
         ++level;
     return level;
 }
 
-// Programs, then 63 folders with a submenu each: "a" is the first item of Programs and of each
-// folder's submenu.
-std::vector<int> into_deepest_submenu()
+// Programs, then 63 folders with a submenu each ("a" is the first item of Programs and of each
+// folder's submenu), then the item at position last of folder 63's submenu.
+std::vector<int> in_deepest_submenu(int last)
 {
-    return std::vector<int>(63, 0);
+    std::vector<int> positions(63, 0);
+    positions.push_back(last);
+    return positions;
 }
 
-void build_seventy_levels(SystemScenario& s)
+void build_seventy_levels(Scenario& s)
 {
     build_nested(s, 70, {63, 70});
 }
 
-void drive_seventy_levels(SystemScenario& s)
+void drive_seventy_levels(Scenario& s)
 {
     // The 64th submenu would be one too many: folders 64 to 70 put their entries into folder 63's.
-    std::vector<int> last = into_deepest_submenu();
-    last.push_back(-1);
-    s.choose(last);
+    s.choose(in_deepest_submenu(-1));
     EXPECT_TRUE(s.wait_for_launch("tief70"));
-    std::vector<int> first = into_deepest_submenu();
-    first.push_back(0);
-    s.choose(first);
+    s.choose(in_deepest_submenu(0));
     EXPECT_TRUE(s.wait_for_launch("tief63"));
     EXPECT_EQ(s.shown_entries(), (captions{"a", administrative_tools, startup}));
 }
 
-void build_hundred_thirty_levels(SystemScenario& s)
+void build_hundred_thirty_levels(Scenario& s)
 {
-    build_nested(s, 130, {63, 70, last_fitting_level(s), first_level_beyond(s), 130});
+    // The deepest shortcut whose path stays well inside 260 characters, and the first beyond.
+    build_nested(s, 130, {63, 70, deepest_level_within(s, 250), deepest_level_within(s, 260) + 1, 130});
 }
 
-void drive_hundred_thirty_levels(SystemScenario& s)
+void drive_hundred_thirty_levels(Scenario& s)
 {
     // The last entry of folder 63's submenu is the deepest one whose path fits; the shortcuts
     // beyond 260 characters have no entry.
-    const std::string fitting = "tief" + std::to_string(last_fitting_level(s));
-    std::vector<int> last = into_deepest_submenu();
-    last.push_back(-1);
-    s.choose(last);
-    EXPECT_TRUE(s.wait_for_launch(fitting));
-    std::vector<int> second_last = into_deepest_submenu();
-    second_last.push_back(-2);
-    s.choose(second_last);
+    const int fitting = deepest_level_within(s, 250);
+    s.choose(in_deepest_submenu(-1));
+    EXPECT_TRUE(s.wait_for_launch("tief" + std::to_string(fitting)));
+    s.choose(in_deepest_submenu(-2));
     EXPECT_TRUE(s.wait_for_launch("tief70"));
     pump_messages(500);
     EXPECT_EQ(s.launches(), 2);
-    s.figure("deepest_fitting_level", last_fitting_level(s));
+    s.figure("deepest_fitting_level", fitting);
 }
 
 // ---- links
 
-void build_link_cycle(SystemScenario& s)
+void build_link_cycle(Scenario& s)
 {
     std::string programs = s.user_programs();
     programs.pop_back();
@@ -215,7 +197,7 @@ void build_link_cycle(SystemScenario& s)
         ASSERT_TRUE(make_folder_link(link, target)) << link;
 }
 
-void drive_link_cycle(SystemScenario& s)
+void drive_link_cycle(Scenario& s)
 {
     // Kreis holds Ziel alone: the links lead to folders already on the way and are left out.
     s.choose({1, -1});
@@ -225,7 +207,7 @@ void drive_link_cycle(SystemScenario& s)
 
 // ---- names
 
-void build_awkward_names(SystemScenario& s)
+void build_awkward_names(Scenario& s)
 {
     // Made on the Unix side: Win32 strips the blank that ends "Spiele ", and the names in Cyrillic
     // ("Privet", "Papka") have no Windows-1252 spelling.
@@ -241,7 +223,7 @@ void build_awkward_names(SystemScenario& s)
                   copy("innen", "\"" + papka + "/Innen.lnk\""));
 }
 
-void drive_awkward_names(SystemScenario& s)
+void drive_awkward_names(Scenario& s)
 {
     // "&" is doubled in the menu's text, so that it shows as itself and marks no mnemonic. The
     // Cyrillic names reach the program as question marks, the "A" functions' stand-in.
@@ -267,13 +249,13 @@ void drive_awkward_names(SystemScenario& s)
     for (const auto& choice : choices) {
         SCOPED_TRACE(choice.opened ? choice.opened : "nothing");
         int launches = s.launches();
-        std::vector<std::string> runs = lines_containing(s.session_.record_log, "run_program");
+        std::vector<std::string> runs = lines_containing(s.log(), "run_program");
         s.choose(choice.positions);
         if (choice.tag) {
             EXPECT_TRUE(s.wait_for_launch(choice.tag));
         }
         pump_messages(1500);
-        std::vector<std::string> now = lines_containing(s.session_.record_log, "run_program");
+        std::vector<std::string> now = lines_containing(s.log(), "run_program");
         if (choice.opened) {
             ASSERT_EQ(now.size(), runs.size() + 1);
             EXPECT_NE(now.back().find("Programs\\" + std::string(choice.opened) + " parameters="), std::string::npos)
@@ -288,7 +270,7 @@ void drive_awkward_names(SystemScenario& s)
 
 // ---- broken files
 
-void build_broken_files(SystemScenario& s)
+void build_broken_files(Scenario& s)
 {
     const std::string programs = s.user_programs();
     s.shortcut(programs + "Gut.lnk", "gut");
@@ -303,7 +285,7 @@ void build_broken_files(SystemScenario& s)
     // pixels without them, an empty icon and an icon directory that promises five icons.
     std::string huge("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x20\x4E\0\0\x20\x4E\0\0\x01\0\x18\0\0\0\0\0", 34);
     huge.append(20, '\x7F');
-    const std::string grafiken = s.program_.folder + "Grafiken\\";
+    const std::string grafiken = s.program_folder_ + "Grafiken\\";
     for (const auto& [name, bytes] : {std::pair{"Suchen.bmp", std::string()},
                                       std::pair{"Ausfuehren.bmp", std::string("BM\x10\x27", 4)},
                                       std::pair{"Wechseln.bmp", huge},
@@ -312,7 +294,7 @@ void build_broken_files(SystemScenario& s)
         ASSERT_TRUE(write_file(grafiken + name, bytes)) << name;
 }
 
-void drive_broken_files(SystemScenario& s)
+void drive_broken_files(Scenario& s)
 {
     s.choose({0});
     EXPECT_TRUE(s.wait_for_launch("gut"));
@@ -326,19 +308,19 @@ void drive_broken_files(SystemScenario& s)
     EXPECT_TRUE(s.wait_for_launch("gut", 2));
     pump_messages(500);
     EXPECT_EQ(s.launches(), 2);
-    EXPECT_EQ(count_lines(s.session_.record_log, "run_program"), 6) << "each choice was carried out";
+    EXPECT_EQ(count_lines(s.log(), "run_program"), 6) << "each choice was carried out";
 }
 
 // ---- folders that cannot be read, pictures that are missing, a Programs folder that goes away
 
-void build_locked_folder(SystemScenario& s)
+void build_locked_folder(Scenario& s)
 {
     s.shortcut(s.user_programs() + "Gesperrt\\Geheim.lnk", "geheim");
     s.shortcut(s.user_programs() + "Offen\\Frei.lnk", "frei");
     s.unix_script("chmod 000 " + shell_quoted(unix_path_of(s.user_programs() + "Gesperrt")));
 }
 
-void drive_locked_folder(SystemScenario& s)
+void drive_locked_folder(Scenario& s)
 {
     // The folder is there but cannot be listed: an empty submenu. The one beside it works.
     s.choose({2, 0});
@@ -349,21 +331,21 @@ void drive_locked_folder(SystemScenario& s)
     EXPECT_EQ(s.launches(), 1);
 }
 
-void build_solo_shortcut(SystemScenario& s)
+void build_solo_shortcut(Scenario& s)
 {
     s.shortcut(s.user_programs() + "Solo.lnk", "solo");
 }
 
-void drive_without_grafiken(SystemScenario& s)
+void drive_without_grafiken(Scenario& s)
 {
     s.choose({0});
     EXPECT_TRUE(s.wait_for_launch("solo"));
     EXPECT_EQ(s.live_images(), 1 + 1) << "the folder's and the entry's pictures, no others";
     s.choose_top_item(2);
-    EXPECT_TRUE(wait_for_lines(s.session_.record_log, "shell_execute verb=find", 1, 5000));
+    EXPECT_TRUE(wait_for_lines(s.log(), "shell_execute verb=find", 1, 5000));
 }
 
-void drive_programs_folder_leaves_and_returns(SystemScenario& s)
+void drive_programs_folder_leaves_and_returns(Scenario& s)
 {
     s.choose({0});
     ASSERT_TRUE(s.wait_for_launch("solo"));
@@ -388,18 +370,21 @@ void drive_programs_folder_leaves_and_returns(SystemScenario& s)
     EXPECT_EQ(s.shown_entries(), (captions{"Solo", administrative_tools, startup}));
 }
 
-start_options unprivileged()
+// false when this process can still list a folder of mode 000 (the tests run as root): its
+// permissions then keep nothing out.
+bool permissions_bind_this_process()
 {
-    start_options options;
-    options.unprivileged = true;
-    return options;
-}
-
-start_options quick_watcher()
-{
-    start_options options;
-    options.watch_interval_ms = 300;
-    return options;
+    std::string folder = make_temp_folder("velmora_mode");
+    bool bound = false;
+    if (run_unix_script("chmod 000 " + shell_quoted(unix_path_of(folder)))) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+        if (!(bound = search == INVALID_HANDLE_VALUE))
+            FindClose(search);
+        run_unix_script("chmod 755 " + shell_quoted(unix_path_of(folder)));
+    }
+    remove_tree(folder);
+    return bound;
 }
 
 const hostile_tree hostile_trees[] = {
@@ -409,16 +394,16 @@ const hostile_tree hostile_trees[] = {
     {"LinkCycle", build_link_cycle, drive_link_cycle, true, 30000, {}},
     {"AwkwardNames", build_awkward_names, drive_awkward_names, true, 30000, {}},
     {"BrokenShortcutsAndPictures", build_broken_files, drive_broken_files, true, 30000, {}},
-    {"FolderThatCannotBeOpened", build_locked_folder, drive_locked_folder, true, 30000, unprivileged()},
+    {"FolderThatCannotBeOpened", build_locked_folder, drive_locked_folder, true, 30000, {-1, 0, true}},
     {"NoGrafikenFolder", build_solo_shortcut, drive_without_grafiken, false, 30000, {}},
     {"ProgramsFolderLeavesAndReturns", build_solo_shortcut, drive_programs_folder_leaves_and_returns, true, 30000,
-     quick_watcher()},
+     {-1, 300, false}},
     // About a minute of the shell's icon lookups.
     {"TenThousandFiftyEntries", build_ten_thousand_fifty_entries, drive_ten_thousand_fifty_entries, true, 150000,
      {}},
 };
 
-class HostileStartMenus : public SystemScenario, public testing::WithParamInterface<hostile_tree> {};
+class HostileStartMenus : public Scenario, public testing::WithParamInterface<hostile_tree> {};
 
 // Names the row in test lists, instead of its bytes.
 void PrintTo(const hostile_tree& tree, std::ostream* out)

@@ -5,13 +5,13 @@
 // within about five seconds and starts too. Neither road writes a byte to the Start Menu folders
 // or to the program's folder.
 
-#include "tests/system/system_scenario.h"
+#include "tests/support/scenario.h"
 
 namespace {
 
 using namespace test;
 
-using Roads = SystemScenario;
+using Roads = Scenario;
 
 TEST_F(Roads, OneClickOnTheStartButtonAndAChoiceStartTheProgram)
 {
@@ -48,8 +48,8 @@ TEST_F(Roads, AShortcutAddedWhileItRunsIsChosenWithinAboutFiveSeconds)
     shortcut(scratch_ + "Neu.lnk", "neu");
     ASSERT_TRUE(MoveFileA((scratch_ + "Neu.lnk").c_str(), (user_programs() + "Werkzeuge\\Neu.lnk").c_str()));
     DWORD added = GetTickCount();
-    set_up_while_running({"user start menu: added Programs\\Werkzeuge\\Neu.lnk",
-                          "user start menu: changed Programs\\Werkzeuge\\"});
+    set_up_while_running({"user start menu: added Programs/Werkzeuge/Neu.lnk:",
+                          "user start menu: changed Programs/Werkzeuge:"});
 
     // The user opens the menu again and again until the new entry is there.
     while (launched("neu") == 0 && GetTickCount() - added < 20000) {

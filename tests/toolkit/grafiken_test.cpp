@@ -98,12 +98,6 @@ TEST(Grafiken, CommandBitmapsAre16x16WithDistinctSymbolsInsideTheShownCorner)
     EXPECT_EQ(distinct.size(), std::size(command_bitmaps)) << "two commands share a picture";
 }
 
-TEST(Grafiken, BannerIs300x55)
-{
-    pixels p = load_bitmap("Banner.bmp");
-    EXPECT_EQ(p.width * 100 + p.height, 30055) << "300x55 at 24 bits";
-}
-
 // The banner's icons: 16 and 32 pixels at 32 bits; loaded without a size, as the program does, the
 // 32-pixel image. Where the mask leaves a pixel out its alpha is 0 and the reverse, or a drawing by
 // the mask alone shows junk on the banner.

@@ -1,5 +1,6 @@
-// The image library: loading BMP and ICO files, blank bitmaps under numbers and drawing boxes,
-// bitmaps and icons into a bitmap. Pixels are read back with GetDIBits.
+// The image library: loading BMP and ICO files and blank bitmaps under numbers. Pixels are read back
+// with GetDIBits. Drawing boxes and icons into a bitmap, the way the menu's pictures are made, is
+// read back in tests/presentation/menu_assembly_test.cpp.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr COLORREF white = RGB(255, 255, 255);
 constexpr COLORREF black = RGB(0, 0, 0);
 constexpr COLORREF red = RGB(255, 0, 0);
 
@@ -33,16 +33,7 @@ protected:
         return folder_ + name;
     }
     static HBITMAP bitmap(int32_t number) { return static_cast<HBITMAP>(image_handle(number)); }
-    // Each pixel of image number against what expected(x, y) says.
-    template <typename Expected>
-    static void expect_pixels(int32_t number, Expected expected)
-    {
-        std::vector<COLORREF> pixels = test::bitmap_pixels(bitmap(number));
-        ASSERT_EQ(pixels.size(), 256u);
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x)
-                ASSERT_EQ(pixels[static_cast<size_t>(y * 16 + x)], expected(x, y)) << x << "," << y;
-    }
+    static std::vector<COLORREF> pixels(int32_t number) { return test::bitmap_pixels(bitmap(number)); }
 
     std::string folder_;
 };
@@ -95,53 +86,15 @@ TEST_F(ImageLibrary, CreatesBlackBitmapsAndReplacesTheOldOne)
     intptr_t first = create_image(1, 16, 16, 32);
     ASSERT_NE(first, 0);
     EXPECT_EQ(object_size(image_handle(1)), static_cast<int>(sizeof(DIBSECTION)));
-    expect_pixels(1, [](int, int) { return black; });
+    EXPECT_EQ(pixels(1), std::vector<COLORREF>(256, black));
     ASSERT_NE(create_image(1, 16, 16, 32), 0);
     EXPECT_EQ(GetObjectType(reinterpret_cast<HANDLE>(first)), 0u);
 
     ASSERT_NE(create_image(2, 16, 16, 8), 0);  // a palette depth gets a palette, black included
-    expect_pixels(2, [](int, int) { return black; });
+    EXPECT_EQ(pixels(2), std::vector<COLORREF>(256, black));
     EXPECT_EQ(create_image(3, 0, 16, 32), 0);
     EXPECT_EQ(create_image(3, 16, 16, 7), 0);
     EXPECT_EQ(live_image_count(), 2);
-}
-
-TEST_F(ImageLibrary, DrawsBoxesBitmapsAndIconsThroughTheirMask)
-{
-    ASSERT_NE(create_image(1, 16, 16, 32), 0);
-    ASSERT_NE(start_drawing(image_output(1)), nullptr);
-    draw_box(0, 0, 16, 16, rgb(255, 255, 255));
-    stop_drawing();
-    expect_pixels(1, [](int, int) { return white; });
-
-    ASSERT_NE(start_drawing(image_output(1)), nullptr);
-    draw_box(2, 3, 4, 5, rgb(0, 0, 0));      // the front colour: the default pen and brush
-    draw_box(10, 10, 1, 1, rgb(255, 0, 0));  // one pixel
-    stop_drawing();
-    expect_pixels(1, [](int x, int y) {
-        return x >= 2 && x < 6 && y >= 3 && y < 8 ? black : x == 10 && y == 10 ? red : white;
-    });
-
-    ASSERT_NE(load_image(21, file("i.ico", test::ico_bytes(16, red, 4)).c_str(), 0), 0);
-    EXPECT_EQ(image_output(21).kind, 0);  // an icon is no drawing target
-    ASSERT_NE(start_drawing(image_output(1)), nullptr);
-    draw_box(0, 0, 16, 16, rgb(255, 255, 255));
-    draw_image(image_handle(21), 0, 0, 16, 16);
-    stop_drawing();
-    expect_pixels(1, [](int x, int y) { return x >= 4 && x < 12 && y >= 4 && y < 12 ? red : white; });
-
-    ASSERT_NE(load_image(10, file("b.bmp", test::bmp_bytes(2, 2, 24, RGB(0, 0, 255))).c_str(), 0), 0);
-    ASSERT_NE(start_drawing(image_output(1)), nullptr);
-    draw_image(image_handle(10), 0, 0, 16, 16);  // stretched over everything
-    draw_image(image_handle(10), 14, 0, 0, 0);   // at its own size
-    stop_drawing();
-    expect_pixels(1, [](int, int) { return RGB(0, 0, 255); });
-
-    // Without a target nothing is drawn.
-    EXPECT_EQ(start_drawing(image_output(99)), nullptr);
-    draw_box(0, 0, 16, 16, rgb(255, 255, 255));
-    stop_drawing();
-    expect_pixels(1, [](int, int) { return RGB(0, 0, 255); });
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #pragma once
-// What every system test shares: Velmora installed in a folder of its own and started from there
-// beside the fake taskbar; Programs folders emptied before and after; shortcuts that start
-// record_launch.exe with a tag, counted in a launch log; the menu walked with the keyboard as a
-// user can; and the proof that a run wrote nothing. Fingerprints of both Start Menu folders and
-// of the program's folder are taken when the scenario's set-up is done and compared once the
-// program has ended, before anything is cleaned up.
+// What every test of the running program shares: Velmora beside the fake taskbar, started from the
+// build's bin folder or installed in a folder of its own; Programs folders emptied before and
+// after; shortcuts that start record_launch.exe with a tag, counted in a launch log; the menu
+// walked with the keyboard as a user can; and the proof that a run wrote nothing: fingerprints of
+// both Start Menu folders and of the program's folder, taken once the set-up is done and compared
+// once the program has ended, before anything is cleaned up.
 
 #include <gtest/gtest.h>
 
@@ -13,42 +13,45 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "tests/support/folder_fingerprint.h"
-#include "tests/support/installed_program.h"
 #include "tests/support/test_support.h"
 #include "tests/support/velmora_session.h"
-#include "tests/support/wine_links.h"
 
 namespace test {
 
-class SystemScenario : public testing::Test {
+class Scenario : public testing::Test {
 public:
     // ---- set-up
 
+    // Installs file of the bin folder, to be started from its own folder instead of the recording
+    // build from the bin folder.
     void install(const char* file, bool with_grafiken = true)
     {
-        ASSERT_TRUE(install_program(&program_, file, with_grafiken)) << file;
+        program_folder_ = install_program(file, with_grafiken);
+        ASSERT_FALSE(program_folder_.empty()) << file;
+        program_ = program_folder_ + file;
     }
     std::string user_programs() const { return programs_folder(CSIDL_STARTMENU); }
     std::string common_programs() const { return programs_folder(CSIDL_COMMON_STARTMENU); }
 
+    // The arguments that make record_launch.exe log a launch with tag.
+    std::string launch_arguments(const std::string& tag) const { return "\"" + launch_log_ + "\" " + tag; }
     // A shortcut at path (folders made as needed) that starts record_launch.exe with tag.
     void shortcut(const std::string& path, const std::string& tag)
     {
         ASSERT_TRUE(make_folders(path.substr(0, path.find_last_of('\\'))));
-        ASSERT_TRUE(create_shortcut(path, fixture_path("record_launch.exe"), "\"" + launch_log_ + "\" " + tag, ""))
-            << path;
+        ASSERT_TRUE(create_shortcut(path, fixture_path("record_launch.exe"), launch_arguments(tag), "")) << path;
     }
     // Such a shortcut in a scratch folder, to be copied into place: returns its Unix path.
     std::string shortcut_template(const std::string& tag)
     {
         std::string path = scratch_ + "template_" + tag + ".lnk";
         if (!file_exists(path)) {
-            EXPECT_TRUE(create_shortcut(path, fixture_path("record_launch.exe"), "\"" + launch_log_ + "\" " + tag, ""));
+            EXPECT_TRUE(create_shortcut(path, fixture_path("record_launch.exe"), launch_arguments(tag), ""));
         }
         return unix_path_of(path);
     }
@@ -66,10 +69,9 @@ public:
     // is the one to keep.
     void set_up_while_running(const std::vector<std::string>& expected_changes)
     {
-        std::vector<std::pair<std::string, folder_fingerprint>> now = untouched_folders();
-        std::vector<std::string> changes = differences(remembered_, now);
+        std::vector<fingerprint> now = untouched_folders();
         std::vector<bool> seen(expected_changes.size());
-        for (const std::string& change : changes) {
+        for (const std::string& change : differences(remembered_, now)) {
             bool expected = false;
             for (size_t i = 0; i < expected_changes.size(); ++i)
                 if (change.rfind(expected_changes[i], 0) == 0)
@@ -85,18 +87,27 @@ public:
 
     void start(const start_options& options = {})
     {
-        ASSERT_TRUE(start_fake_shell(session_));
-        ASSERT_TRUE(start_installed(session_, program_, options)) << program_.folder + program_.name;
+        if (!session_.shell.process) {
+            ASSERT_TRUE(start_fake_shell(session_));
+        }
+        ASSERT_TRUE(start_velmora(session_, program_, options)) << program_;
         started_ = GetTickCount();
     }
+    // Starts and waits for the first menu to be built.
+    void start_with_menu(const start_options& options = {})
+    {
+        ASSERT_NO_FATAL_FAILURE(start(options));
+        ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 30000)) << "no first menu";
+    }
+    const std::string& log() const { return session_.record_log; }
     // Waits for the count-th rebuild of the recording build to end; the time from its beginning.
     DWORD wait_for_rebuild(int count, DWORD timeout_ms)
     {
         DWORD begun = 0;
         EXPECT_TRUE(wait_until([&] {
-            if (!begun && count_lines(session_.record_log, "rebuild begin") >= count)
+            if (!begun && count_lines(log(), "rebuild begin") >= count)
                 begun = GetTickCount();
-            return count_lines(session_.record_log, "rebuild end") >= count;
+            return count_lines(log(), "rebuild end") >= count;
         }, timeout_ms, 10)) << "rebuild " << count << " did not end";
         return begun ? GetTickCount() - begun : 0;
     }
@@ -140,7 +151,8 @@ public:
         pump_messages(300);
         close_menu();
     }
-    // Chooses the top-level item that the given number of Down presses selects.
+    // Chooses the top-level item that the given number of Down presses selects: 1 is "Programs",
+    // then the commands from "Suchen" (2) to "Velmora beenden" (11); separators are skipped.
     void choose_top_item(int downs)
     {
         ASSERT_TRUE(open_menu());
@@ -161,24 +173,13 @@ public:
     // The captions of the Programs submenu as the recording build last showed them.
     std::vector<std::string> shown_entries()
     {
-        std::vector<std::string> lines = lines_containing(session_.record_log, "entries=");
-        std::vector<std::string> captions;
-        if (lines.empty())
-            return captions;
-        std::string text = lines.back().substr(lines.back().find("entries=") + 8);
-        for (size_t start = 0;;) {
-            size_t bar = text.find('|', start);
-            captions.push_back(text.substr(start, bar - start));
-            if (bar == std::string::npos)
-                break;
-            start = bar + 1;
-        }
-        return captions;
+        std::vector<std::string> lines = lines_containing(log(), "entries=");
+        return lines.empty() ? std::vector<std::string>{} : split(lines.back().substr(lines.back().find('=') + 1), '|');
     }
     // The recording build's count of live images after its last rebuild, -1 when not logged.
     int live_images()
     {
-        std::vector<std::string> lines = lines_containing(session_.record_log, "resources images=");
+        std::vector<std::string> lines = lines_containing(log(), "resources images=");
         return lines.empty() ? -1 : std::atoi(lines.back().c_str() + lines.back().find('=') + 1);
     }
 
@@ -201,7 +202,8 @@ public:
     }
 
     velmora_session session_;
-    installed_program program_;
+    std::string program_ = "velmora_recording.exe";  // a file of the bin folder, or the installed copy
+    std::string program_folder_;                     // of the installed copy
     std::string launch_log_;
     std::string scratch_;  // ends in "\"
     DWORD started_ = 0;
@@ -210,8 +212,8 @@ protected:
     void SetUp() override
     {
         CoInitialize(nullptr);
-        empty_programs_folders();
-        scratch_ = make_temp_folder("velmora_system");
+        EXPECT_TRUE(clear_programs_folders());
+        scratch_ = make_temp_folder("velmora_scenario");
         ASSERT_FALSE(scratch_.empty());
         launch_log_ = scratch_ + "launches.log";
     }
@@ -224,47 +226,72 @@ protected:
         end_session(session_);
         for (auto undo = cleanups_.rbegin(); undo != cleanups_.rend(); ++undo)
             (*undo)();
-        empty_programs_folders();
-        remove_program(&program_);
+        EXPECT_TRUE(clear_programs_folders());
+        if (!program_folder_.empty())
+            remove_tree(program_folder_);
         remove_tree(scratch_);
         CoUninitialize();
     }
 
 private:
-    std::vector<std::pair<std::string, folder_fingerprint>> untouched_folders() const
+    // A folder's name and what is below it, read on the Unix side, so that names outside
+    // Windows-1252, paths beyond 260 characters and links (recorded, not followed, so that a cycle
+    // of links ends) are seen as they are: by relative path ("." for the folder itself, whose own
+    // time counts too), its type, size, time of last change, mode and the hash of its content.
+    using fingerprint = std::pair<std::string, std::map<std::string, std::string>>;
+
+    fingerprint take_fingerprint(const std::string& name, const std::string& folder)
     {
-        std::string user = programs_folder(CSIDL_STARTMENU), common = programs_folder(CSIDL_COMMON_STARTMENU);
-        const std::string programs = "Programs\\";
-        return {
-            {"user start menu", take_fingerprint(user.substr(0, user.size() - programs.size()))},
-            {"all users' start menu", take_fingerprint(common.substr(0, common.size() - programs.size()))},
-            {"program folder", take_fingerprint(program_.folder)},
-        };
+        const std::string out = unix_path_of(scratch_) + "/fingerprint";
+        EXPECT_TRUE(run_unix_script("cd " + shell_quoted(unix_path_of(folder)) +
+                                    " && { find . -printf '%P\\t%y %s %T@ %m\\n'; find . -type f -exec md5sum {} +; } > " +
+                                    shell_quoted(out)));
+        fingerprint print{name, {}};
+        for (const std::string& line : read_lines(scratch_ + "fingerprint")) {
+            const size_t tab = line.find('\t');
+            if (tab != std::string::npos)
+                print.second[tab ? line.substr(0, tab) : "."] += line.substr(tab + 1);
+            else if (line.size() > 36)  // "<hash>  ./<path>"
+                print.second[line.substr(36)] += " md5=" + line.substr(0, 32);
+        }
+        return print;
     }
-    static std::vector<std::string> differences(const std::vector<std::pair<std::string, folder_fingerprint>>& before,
-                                                const std::vector<std::pair<std::string, folder_fingerprint>>& after)
+    std::vector<fingerprint> untouched_folders()
+    {
+        const size_t programs = std::string("Programs\\").size();
+        const std::string user = user_programs(), common = common_programs();
+        std::vector<fingerprint> prints = {
+            take_fingerprint("user start menu", user.substr(0, user.size() - programs)),
+            take_fingerprint("all users' start menu", common.substr(0, common.size() - programs)),
+        };
+        if (!program_folder_.empty())
+            prints.push_back(take_fingerprint("program folder", program_folder_));
+        return prints;
+    }
+    // One line a difference: "<folder>: added <path>: ...", "removed <path>", "changed <path>: ...".
+    static std::vector<std::string> differences(const std::vector<fingerprint>& before,
+                                                const std::vector<fingerprint>& after)
     {
         std::vector<std::string> lines;
-        for (size_t i = 0; i < before.size() && i < after.size(); ++i)
-            for (const std::string& line : fingerprint_differences(before[i].second, after[i].second))
-                lines.push_back(before[i].first + ": " + line);
+        for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
+            const std::string& folder = before[i].first;
+            const auto& was = before[i].second;
+            const auto& is = after[i].second;
+            for (const auto& [path, entry] : was) {
+                auto now = is.find(path);
+                if (now == is.end())
+                    lines.push_back(folder + ": removed " + path);
+                else if (now->second != entry)
+                    lines.push_back(folder + ": changed " + path + ": " + entry + " -> " + now->second);
+            }
+            for (const auto& [path, entry] : is)
+                if (!was.count(path))
+                    lines.push_back(folder + ": added " + path + ": " + entry);
+        }
         return lines;
     }
-    // Everything below both Programs folders but what a fresh prefix holds, removed on the Unix
-    // side: it also takes names outside Windows-1252, paths beyond 260 characters, links (never
-    // what they lead to) and folders of mode 000.
-    static void empty_programs_folders()
-    {
-        std::string script;
-        for (int csidl : {CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) {
-            std::string folder = shell_quoted(unix_path_of(programs_folder(csidl)));
-            script += "find " + folder + " -mindepth 1 -maxdepth 1 ! -name 'Administrative Tools' ! -name StartUp"
-                      " -exec chmod -R u+rwx {} + -exec rm -rf {} +\n";
-        }
-        EXPECT_TRUE(run_unix_script(script, 120000));
-    }
 
-    std::vector<std::pair<std::string, folder_fingerprint>> remembered_;
+    std::vector<fingerprint> remembered_;
     std::vector<std::function<void()>> cleanups_;
 };
 
