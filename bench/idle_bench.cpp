@@ -29,35 +29,6 @@ double process_cpu_ms(HANDLE process)
     return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
 }
 
-// The Linux process of this prefix whose command line holds name, seen through Wine's Z: drive:
-// the path of its /proc stat file.
-std::string linux_stat_path(const char* name)
-{
-    char prefix[MAX_PATH * 2] = {};
-    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix))
-        return "";
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return "";
-    std::string result;
-    do {
-        std::string pid = found.cFileName;
-        if (pid.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string folder = "Z:\\proc\\" + pid + "\\";
-        std::string command = test::read_file(folder + "cmdline");
-        if (command.find(name) == std::string::npos)
-            continue;
-        std::string environment = test::read_file(folder + "environ");
-        if (environment.find(std::string("WINEPREFIX=") + prefix + '\0') == std::string::npos)
-            continue;
-        result = folder + "stat";
-        break;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return result;
-}
 
 double linux_cpu_ms(const std::string& stat_path)
 {
@@ -87,7 +58,7 @@ double linux_cpu_ms(const std::string& stat_path)
 
 int main()
 {
-    std::string server = linux_stat_path("wineserver");
+    std::string server = bench::linux_process_file("wineserver", "stat");
     if (server.empty())
         std::printf("wineserver not found through Z:\\proc; its figures are left out\n");
 
@@ -97,7 +68,7 @@ int main()
         "\"" + test::fixture_path("record_launch.exe") + "\" \"" + folder + "sleeper.log\" sleep=" +
         std::to_string(idle_ms + 5000));
     Sleep(1000);
-    const std::string sleeper_stat = linux_stat_path("record_launch.exe");
+    const std::string sleeper_stat = bench::linux_process_file("record_launch.exe", "stat");
     auto sleeper_cpu_now = [&] {
         return sleeper_stat.empty() ? process_cpu_ms(sleeper.process) : linux_cpu_ms(sleeper_stat);
     };
@@ -115,7 +86,7 @@ int main()
         return 1;
     }
     Sleep(6000);  // past start-up and the first menu build
-    const std::string velmora_stat = linux_stat_path("Velmora.exe");
+    const std::string velmora_stat = bench::linux_process_file("Velmora.exe", "stat");
     auto velmora_cpu_now = [&] {
         return velmora_stat.empty() ? process_cpu_ms(session.velmora.process) : linux_cpu_ms(velmora_stat);
     };

@@ -35,33 +35,6 @@ struct process_load {
     long handles = -1;
 };
 
-// The Linux status file of the process of this Wine prefix whose command line names program_name.
-std::string linux_status_path(const char* program_name)
-{
-    char prefix[MAX_PATH * 2] = {};
-    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix))
-        return "";
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return "";
-    std::string result;
-    do {
-        std::string pid = found.cFileName;
-        if (pid.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string folder = "Z:\\proc\\" + pid + "\\";
-        if (test::read_file(folder + "cmdline").find(program_name) == std::string::npos)
-            continue;
-        if (test::read_file(folder + "environ").find(std::string("WINEPREFIX=") + prefix + '\0') ==
-            std::string::npos)
-            continue;
-        result = folder + "status";
-        break;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return result;
-}
 
 double resident_anonymous_kib(const std::string& status_path)
 {
@@ -98,7 +71,7 @@ process_load measure_process(HANDLE process, const char* program_name)
         memory.PrivateUsage)
         load.private_kib = static_cast<double>(memory.PrivateUsage) / 1024.0;
     else
-        load.private_kib = resident_anonymous_kib(linux_status_path(program_name));
+        load.private_kib = resident_anonymous_kib(bench::linux_process_file(program_name, "status"));
     DWORD handles = 0;
     if (GetProcessHandleCount(process, &handles) && handles)
         load.handles = static_cast<long>(handles);
