@@ -1,8 +1,7 @@
 // test-lock: desktop
-// The change watcher on the real Start Menu folders of the test prefix, at the program's own
-// interval: how soon a new shortcut leads to a rebuild. Which changes count is checked on the pass
-// signature in tests/pure/programs_tree_test.cpp, and that every change rebuilds exactly once by
-// the 200 rebuilds of tests/system/faults_test.cpp.
+// The change watcher on the real Start Menu folders of the test prefix: which changes lead to a
+// rebuild and how soon. A link cycle is run through the whole program in
+// tests/system/hostile_start_menus_test.cpp.
 
 #include <gtest/gtest.h>
 
@@ -20,39 +19,117 @@
 
 namespace {
 
-TEST(Watcher, ProgramIntervalSeesANewShortcutWithinAboutFiveSeconds)
-{
-    CoInitialize(nullptr);
-    init_menu_library();
-    init_image_library();
-    const std::string folder = current_programs_roots().user + "Programs\\Velmora Test\\";
-    const std::string staging = test::make_temp_folder("velmora_watch");
-    ASSERT_TRUE(!staging.empty() && test::make_folders(folder));
-    reset_menu_publication();
-    reset_watcher();
-    set_watch_interval(watch_interval_ms);
-    const int32_t base = watcher_rebuild_count();
-    HANDLE thread = CreateThread(nullptr, 0, watch_programs, nullptr, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
+constexpr DWORD quick_interval_ms = 100;
+const std::string test_folder = "Programs\\Velmora Test\\";
 
-    auto rebuilds = [&] { return watcher_rebuild_count() - base; };
-    EXPECT_TRUE(test::wait_until([&] { return rebuilds() == 1; }, 2000, 5)) << "the first pass runs at once";
+class Watcher : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        CoInitialize(nullptr);
+        init_menu_library();
+        init_image_library();
+    }
+
+    void SetUp() override
+    {
+        roots_ = current_programs_roots();
+        ASSERT_FALSE((staging_ = test::make_temp_folder("velmora_watch")).empty());
+        ASSERT_TRUE(test::make_folders(user(test_folder)) && test::make_folders(common(test_folder)));
+    }
+
+    void TearDown() override
+    {
+        if (thread_) {
+            EXPECT_TRUE(stop_rebuilds(30000));
+            EXPECT_EQ(WaitForSingleObject(thread_, 30000), WAIT_OBJECT_0);
+            CloseHandle(thread_);
+            reset_menu_publication();
+        }
+        if (!moved_away_.empty()) {
+            EXPECT_TRUE(MoveFileA(moved_away_.c_str(), user("Programs").c_str()));
+        }
+        test::remove_tree(user(test_folder));
+        test::remove_tree(common(test_folder));
+        test::remove_tree(staging_);
+    }
+
+    std::string user(const std::string& relative) const { return roots_.user + relative; }
+    std::string common(const std::string& relative) const { return roots_.common + relative; }
+
+    // A file appears in one step, as a copy by the user would: made aside, then moved in.
+    void place_file(const std::string& path)
+    {
+        ASSERT_TRUE(test::write_file(staging_ + "placing", "[InternetShortcut]\r\n"));
+        ASSERT_TRUE(MoveFileA((staging_ + "placing").c_str(), path.c_str())) << path;
+    }
+
+    void start_watcher(DWORD interval_ms)
+    {
+        reset_menu_publication();
+        reset_watcher();
+        set_watch_interval(interval_ms);
+        base_ = watcher_rebuild_count();
+        thread_ = CreateThread(nullptr, 0, watch_programs, nullptr, 0, nullptr);
+        ASSERT_NE(thread_, nullptr);
+    }
+
+    int32_t rebuilds() const { return watcher_rebuild_count() - base_; }
+
+    // Waits for the count-th rebuild, then lets several passes go by that must not add another.
+    void expect_rebuilds(int32_t count, const path_list& launch)
+    {
+        ASSERT_TRUE(test::wait_until([&] { return rebuilds() >= count; }, 5000, 5)) << "rebuild " << count;
+        Sleep(quick_interval_ms * 8);
+        EXPECT_EQ(rebuilds(), count);
+        EXPECT_EQ(*current_launch_list(), launch);
+    }
+
+    programs_roots roots_;
+    std::string staging_;
+    std::string moved_away_;
+    HANDLE thread_ = nullptr;
+    int32_t base_ = 0;
+};
+
+TEST_F(Watcher, EachChangeBelowEitherRootRebuildsOnce)
+{
+    ASSERT_TRUE(CreateDirectoryA(user(test_folder + "Sub").c_str(), nullptr));
+    start_watcher(quick_interval_ms);
+    expect_rebuilds(1, {});  // the first pass builds; without a change no rebuild follows
+    place_file(common(test_folder + "Alpha.url"));
+    expect_rebuilds(2, {"Programs\\Velmora Test\\Alpha"});
+    place_file(user(test_folder + "notes.txt"));  // a file the menu never shows counts as well
+    expect_rebuilds(3, {"Programs\\Velmora Test\\Alpha"});
+    ASSERT_TRUE(MoveFileA(common(test_folder + "Alpha.url").c_str(), common(test_folder + "Beta.url").c_str()));
+    expect_rebuilds(4, {"Programs\\Velmora Test\\Beta"});  // a rename
+    ASSERT_TRUE(MoveFileA(common(test_folder + "Beta.url").c_str(), user(test_folder + "Sub\\Beta.url").c_str()));
+    expect_rebuilds(5, {"Programs\\Velmora Test\\Sub\\Beta"});  // a move to the other root
+}
+
+TEST_F(Watcher, ProgramIntervalSeesANewShortcutWithinAboutFiveSeconds)
+{
+    start_watcher(watch_interval_ms);
+    ASSERT_TRUE(test::wait_until([&] { return rebuilds() == 1; }, 2000, 5)) << "the first pass runs at once";
     Sleep(300);
-    // The file appears in one step, as a copy by the user would: made aside, then moved in.
-    ASSERT_TRUE(test::write_file(staging + "Late.url", "[InternetShortcut]\r\n"));
-    ASSERT_TRUE(MoveFileA((staging + "Late.url").c_str(), (folder + "Late.url").c_str()));
+    place_file(user(test_folder + "Late.url"));
     DWORD placed = GetTickCount();
-    EXPECT_TRUE(test::wait_until([&] { return rebuilds() == 2; }, watch_interval_ms + 5000, 5));
+    ASSERT_TRUE(test::wait_until([&] { return rebuilds() == 2; }, watch_interval_ms + 5000, 5));
     EXPECT_LE(GetTickCount() - placed, watch_interval_ms + 1500);
     EXPECT_EQ(*current_launch_list(), path_list{"Programs\\Velmora Test\\Late"});
+}
 
-    EXPECT_TRUE(stop_rebuilds(30000));
-    EXPECT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
-    CloseHandle(thread);
-    reset_menu_publication();
-    test::remove_tree(folder);
-    test::remove_tree(staging);
-    CoUninitialize();
+// The user's Programs folder missing, and exactly one file below the other: the first pass builds.
+TEST_F(Watcher, MissingProgramsFolderUnderOneRootIsFine)
+{
+    moved_away_ = user("Programs.velmora-away");
+    ASSERT_TRUE(MoveFileA(user("Programs").c_str(), moved_away_.c_str()));
+    place_file(common(test_folder + "Shared.url"));
+    ASSERT_EQ(watcher_pass(platform_file_system(), roots_).file_count, 1) << "the prefix holds other files";
+    start_watcher(quick_interval_ms);
+    expect_rebuilds(1, {"Programs\\Velmora Test\\Shared"});
+    place_file(common(test_folder + "Second.url"));
+    expect_rebuilds(2, {"Programs\\Velmora Test\\Second", "Programs\\Velmora Test\\Shared"});
 }
 
 }  // namespace

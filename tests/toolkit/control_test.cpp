@@ -1,6 +1,5 @@
-// The control library in windows that are never shown: numbers and their reuse, texts as
-// Windows-1252 bytes, tab expansion and the image's drag start. The image control taking the size
-// of its picture is read back in tests/about/about_window_test.cpp (the banner).
+// The control library in windows that are never shown: numbers and their reuse, image sizing,
+// texts as Windows-1252 bytes, tab expansion and the image's drag start.
 
 #include <gtest/gtest.h>
 
@@ -36,6 +35,13 @@ protected:
     HWND window = nullptr;
     HBITMAP banner = nullptr;
 };
+
+SIZE outer_size(HWND control)
+{
+    RECT rect;
+    GetWindowRect(control, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
 
 // The rightmost column with a dark pixel after the control paints itself into a white bitmap.
 int rightmost_ink(HWND control)
@@ -82,6 +88,21 @@ TEST_F(ControlLibrary, NumbersAreTakenOverGrownAndFreedWithTheirWindow)
     EXPECT_EQ(create_text_control(7, 0, 0, 50, 20, "x", 0), nullptr);
     open_window(1, 0, 0, 300, 250, "Again", window_invisible);
     EXPECT_EQ(GetParent(create_hyperlink_control(4, 90, 180, 150, 20, "x", blue, 1)), window_handle(1));
+}
+
+TEST_F(ControlLibrary, ImageControlTakesTheSizeOfItsImage)
+{
+    EXPECT_EQ(outer_size(create_image_control(1, 0, 0, 0, 0, banner, 0)).cx, 300);
+    EXPECT_EQ(outer_size(control_handle(1)).cy, 55);
+    HWND edged = create_image_control(2, 0, 60, 0, 0, banner, WS_EX_CLIENTEDGE);
+    EXPECT_EQ(outer_size(edged).cx, 304);
+    EXPECT_EQ(outer_size(edged).cy, 59);
+    RECT placed;
+    GetWindowRect(edged, &placed);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.top, 60);  // resized, not moved
+    HWND empty = create_image_control(3, 0, 0, 40, 30, nullptr, 0);
+    EXPECT_EQ(outer_size(empty).cx, 40);  // without an image: the size it was made with
 }
 
 TEST_F(ControlLibrary, TextsReachThePlatformAsWindows1252BytesWithTabsExpanded)

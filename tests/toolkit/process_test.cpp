@@ -1,5 +1,5 @@
-// Starting programs, shortcuts and documents with run_program under Wine. record_launch.exe
-// writes the command line and working directory it was started with to a log.
+// Starting programs, shortcuts and documents with run_program, and the Windows version code, under
+// Wine. record_launch.exe writes the command line and working directory it was started with to a log.
 
 #include <gtest/gtest.h>
 
@@ -169,6 +169,31 @@ TEST_F(RunProgram, OpensShortcutsAndDocumentsThroughTheShell)
     EXPECT_NE(documents[3].command_line.find(document), std::string::npos);
     EXPECT_EQ(documents[3].directory, without_backslash(menu_folder));
     EXPECT_EQ(documents[4].directory, without_backslash(folder_));  // the caller's choice wins
+}
+
+// Wine gives each program file name its own Windows version through AppDefaults in the registry.
+TEST(OsVersion, MapsWhatTheSystemReports)
+{
+    const std::string folder = test::make_temp_folder("os_version");
+    auto probe_as = [&](const std::string& version) {
+        const std::string name = "os_version_probe_" + version + "_" + std::to_string(GetCurrentProcessId()) + ".exe";
+        if (!CopyFileA(test::fixture_path("os_version_probe.exe").c_str(), (folder + name).c_str(), FALSE))
+            return -2L;
+        const std::string key = "Software\\Wine\\AppDefaults\\" + name;
+        if (version != "default")
+            RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version.c_str(),
+                            static_cast<DWORD>(version.size() + 1));
+        test::child_process child = test::start_process(in_quotes(folder + name));
+        const long code = test::wait_exit(child, 30000);
+        test::close_process(child);
+        RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+        return code;
+    };
+    EXPECT_EQ(os_version(), 70);         // a fresh prefix: NT 6.1 workstation
+    EXPECT_EQ(probe_as("default"), 70);
+    EXPECT_EQ(probe_as("winxp"), 60);    // NT 5.1 workstation
+    EXPECT_EQ(probe_as("win2008"), 75);  // NT 6.0 server
+    test::remove_tree(folder);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The window library with windows that are never shown: numbers, styles, positions and close
-// events. Menu and control events are driven end to end in tests/app/commands_test.cpp,
-// input_test.cpp and tests/about/.
+// The window library with windows that are never shown: numbers, styles, positions and the events
+// that messages sent or posted to the windows turn into.
 
 #include <gtest/gtest.h>
 
@@ -82,6 +81,34 @@ TEST_F(WindowLibrary, CloseRequestsBecomeCloseEventsAndTheWindowStays)
         EXPECT_EQ(next_event(), expected);
     EXPECT_EQ(wait_event(0), no_event);
     EXPECT_TRUE(IsWindow(main));
+}
+
+TEST_F(WindowLibrary, CommandsBecomeMenuAndControlEvents)
+{
+    HWND window = open_hidden(3);
+    HWND button = create_button_control(12, 5, 5, 80, 20, "Knopf", 0);
+    ASSERT_NE(button, nullptr);
+    test::drain_events();
+
+    SendMessageA(window, WM_COMMAND, 10009, 0);  // as a menu sends it
+    EXPECT_EQ(next_event(), "13101@3");
+    EXPECT_EQ(event_menu_item(), 10009);
+    EXPECT_EQ(event_type(), -1);
+    PostMessageA(window, WM_COMMAND, 42, 0);  // through the queue
+    EXPECT_EQ(next_event(), "13101@3");
+    EXPECT_EQ(event_menu_item(), 42);
+
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(focus_next_command, 1), 0);  // moves the focus only
+    EXPECT_EQ(wait_event(0), no_event);
+
+    // A button's click notification (the real click is in window_input_test), and a posted event.
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(12, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(next_event(), "13100@3");
+    EXPECT_EQ(event_control(), 12);
+    EXPECT_EQ(event_type(), click_event_type);
+    post_control_event(button, drag_start_event_type);
+    EXPECT_EQ(next_event(), "13100@3");
+    EXPECT_EQ(event_type(), drag_start_event_type);
 }
 
 TEST_F(WindowLibrary, NumbersAreReplacedIgnoredWhenFreeAndGrown)
