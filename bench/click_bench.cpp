@@ -25,38 +25,13 @@ namespace {
 
 constexpr int clicks = 50;
 
-// A visible popup menu window ("#32768") of the process; there may be several windows of the class,
-// hidden ones among them, so all of them are looked at.
-struct menu_search {
-    DWORD process_id;
-    HWND found;
-};
-
-BOOL CALLBACK match_menu_window(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<menu_search*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->process_id && IsWindowVisible(window) &&
-        test::window_class_name(window) == "#32768") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND visible_menu_of(DWORD process_id)
-{
-    menu_search search = {process_id, nullptr};
-    EnumWindows(match_menu_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Polls every millisecond: a busy loop would take one of the two cores from the processes measured.
+// Until a visible popup menu window ("#32768") of the process is there (open) or gone; hidden
+// windows of the class do not count. Polls every millisecond: a busy loop would take one of the two
+// cores from the processes measured.
 bool wait_menu_window(DWORD process_id, bool open, DWORD timeout_ms)
 {
     DWORD start = GetTickCount();
-    while ((visible_menu_of(process_id) != nullptr) != open) {
+    while ((test::find_process_window(process_id, "#32768") != nullptr) != open) {
         if (GetTickCount() - start > timeout_ms)
             return false;
         Sleep(1);
