@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "toolkit/image.h"
+#include "toolkit/lock.h"
 #include "toolkit/menu.h"
 
 std::atomic<int32_t> rebuild_in_progress{0};
@@ -26,19 +27,11 @@ struct publication_state {
 };
 publication_state g_state;
 
-class exclusive_lock {
-public:
-    exclusive_lock() { AcquireSRWLockExclusive(&g_lock); }
-    ~exclusive_lock() { ReleaseSRWLockExclusive(&g_lock); }
-    exclusive_lock(const exclusive_lock&) = delete;
-    exclusive_lock& operator=(const exclusive_lock&) = delete;
-};
-
 }  // namespace
 
 bool begin_rebuild()
 {
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     if (g_state.rebuilds_stopped)
         return false;
     rebuild_in_progress.store(1);
@@ -47,26 +40,26 @@ bool begin_rebuild()
 
 bool rebuild_cancelled()
 {
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     return g_state.rebuilds_stopped;
 }
 
 void publish_launch_list(path_list launch)
 {
     auto table = std::make_shared<const path_list>(std::move(launch));
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     g_state.launch = std::move(table);
 }
 
 void end_rebuild()
 {
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     rebuild_in_progress.store(0);
 }
 
 void release_old_menu(int32_t number)
 {
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     if (!menu_exists(number))
         return;
     // Only the build on screen waits for its menu to close. Builds made and replaced while the
@@ -81,7 +74,7 @@ void release_old_menu(int32_t number)
 
 void release_old_image(int32_t number)
 {
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     if (!image_handle(number))
         return;
     if (g_state.menu_on_screen && g_state.releasing_shown_build)
@@ -92,7 +85,7 @@ void release_old_image(int32_t number)
 
 bool begin_showing(shown_menu* shown)
 {
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     if (rebuild_in_progress.load())
         return false;
     g_state.menu_on_screen = true;
@@ -107,7 +100,7 @@ void end_showing()
     std::vector<HMENU> menus;
     std::vector<HANDLE> images;
     {
-        exclusive_lock lock;
+        exclusive_lock lock(&g_lock);
         g_state.menu_on_screen = false;
         g_state.shown_menu = nullptr;
         g_state.releasing_shown_build = false;
@@ -122,14 +115,14 @@ void end_showing()
 
 launch_table current_launch_list()
 {
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     return g_state.launch;
 }
 
 bool stop_rebuilds(DWORD timeout_ms)
 {
     {
-        exclusive_lock lock;
+        exclusive_lock lock(&g_lock);
         g_state.rebuilds_stopped = true;
     }
     DWORD start = GetTickCount();
@@ -143,7 +136,7 @@ bool stop_rebuilds(DWORD timeout_ms)
 
 void reset_menu_publication()
 {
-    exclusive_lock lock;
+    exclusive_lock lock(&g_lock);
     g_state = publication_state{};
     rebuild_in_progress.store(0);
 }

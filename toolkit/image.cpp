@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "toolkit/lock.h"
 #include "toolkit/numbered_table.h"
 
 namespace {
@@ -24,14 +25,6 @@ struct image_record {
 // Statically initialised, so that lookups are safe even before init_image_library.
 SRWLOCK g_table_lock = SRWLOCK_INIT;
 numbered_table<image_record> g_images;
-
-class table_lock {
-public:
-    table_lock() { AcquireSRWLockExclusive(&g_table_lock); }
-    ~table_lock() { ReleaseSRWLockExclusive(&g_table_lock); }
-    table_lock(const table_lock&) = delete;
-    table_lock& operator=(const table_lock&) = delete;
-};
 
 // The memory context made by the latest image_output, with the bitmap it displaced.
 struct output_record {
@@ -68,7 +61,7 @@ bool bitmap_size(HBITMAP bitmap, BITMAP* info)
 // Empties the record under number and hands back what it held, for release outside the lock.
 HANDLE take_out(int32_t number)
 {
-    table_lock lock;
+    exclusive_lock lock(&g_table_lock);
     image_record* record = g_images.find(number);
     if (!record || !record->handle)
         return nullptr;
@@ -80,7 +73,7 @@ HANDLE take_out(int32_t number)
 // Files the new image under number. Result as load_image and create_image give it.
 intptr_t file_image(int32_t number, const image_record& image)
 {
-    table_lock lock;
+    exclusive_lock lock(&g_table_lock);
     int32_t claimed = number;
     image_record* record = g_images.claim(&claimed);
     if (!record)
@@ -253,7 +246,7 @@ bool fill_black(HBITMAP bitmap, int width, int height)
 void init_image_library()
 {
     {
-        table_lock lock;
+        exclusive_lock lock(&g_table_lock);
         g_images.init(16, 16);
     }
     g_output = {};
@@ -337,14 +330,14 @@ intptr_t create_image(int32_t number, int width, int height, int depth)
 
 HANDLE image_handle(int32_t number)
 {
-    table_lock lock;
+    exclusive_lock lock(&g_table_lock);
     image_record* record = g_images.find(number);
     return record ? record->handle : nullptr;
 }
 
 bool image_details(int32_t number, image_info* info)
 {
-    table_lock lock;
+    exclusive_lock lock(&g_table_lock);
     image_record* record = g_images.find(number);
     if (!record || !record->handle)
         return false;
@@ -368,7 +361,7 @@ HANDLE detach_image(int32_t number)
 
 void free_all_images()
 {
-    table_lock lock;
+    exclusive_lock lock(&g_table_lock);
     g_images.for_each_used([](const image_record& r) { return r.handle != nullptr; },
                            [](int32_t number) {
                                HANDLE handle = g_images.find(number)->handle;
@@ -379,7 +372,7 @@ void free_all_images()
 
 int32_t live_image_count()
 {
-    table_lock lock;
+    exclusive_lock lock(&g_table_lock);
     int32_t count = 0;
     g_images.for_each_used([](const image_record& r) { return r.handle != nullptr; },
                            [&](int32_t) { ++count; });

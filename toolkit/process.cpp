@@ -17,21 +17,11 @@
 
 #include "toolkit/command_line.h"
 #include "toolkit/heap.h"
+#include "toolkit/lock.h"
 #include "toolkit/numbered_table.h"
 #include "toolkit/version_table.h"
 
 namespace {
-
-class scoped_lock {
-public:
-    explicit scoped_lock(CRITICAL_SECTION* section) : section_(section) { EnterCriticalSection(section_); }
-    ~scoped_lock() { LeaveCriticalSection(section_); }
-    scoped_lock(const scoped_lock&) = delete;
-    scoped_lock& operator=(const scoped_lock&) = delete;
-
-private:
-    CRITICAL_SECTION* section_;
-};
 
 // Grows a heap array of records to room for at least needed; false when memory is short.
 template <typename Record>
@@ -59,9 +49,9 @@ struct disabled_window {
 
 struct process_state {
     bool ready;
-    CRITICAL_SECTION programs_lock;  // guards programs
+    SRWLOCK programs_lock = SRWLOCK_INIT;  // guards programs
     numbered_table<program_record> programs;
-    CRITICAL_SECTION disabled_lock;  // guards disabled, disabled_count and disabled_capacity
+    SRWLOCK disabled_lock = SRWLOCK_INIT;  // guards disabled, disabled_count and disabled_capacity
     disabled_window* disabled;
     int32_t disabled_count;
     int32_t disabled_capacity;
@@ -74,8 +64,7 @@ struct thread_record {
 };
 
 struct thread_state {
-    bool ready;
-    CRITICAL_SECTION lock;  // guards records, count, capacity and last_number
+    SRWLOCK lock = SRWLOCK_INIT;  // guards records, count, capacity and last_number
     thread_record* records;
     int32_t count;
     int32_t capacity;
@@ -115,7 +104,7 @@ intptr_t finish_launch(HANDLE process, uint32_t flags)
     }
     int32_t identifier = dynamic_number;
     {
-        scoped_lock lock(&g_process.programs_lock);
+        exclusive_lock lock(&g_process.programs_lock);
         if (program_record* record = g_process.programs.claim(&identifier)) {
             record->process = process;
             return identifier;
@@ -162,7 +151,7 @@ VELMORA_CALLBACK BOOL CALLBACK disable_thread_window(HWND window, LPARAM foregro
         !IsWindowEnabled(window))
         return TRUE;
     {
-        scoped_lock lock(&g_process.disabled_lock);
+        exclusive_lock lock(&g_process.disabled_lock);
         // A window that could not be recorded would never be enabled again: leave it alone.
         if (!reserve_records(&g_process.disabled, &g_process.disabled_capacity,
                              g_process.disabled_count + 1))
@@ -176,7 +165,7 @@ VELMORA_CALLBACK BOOL CALLBACK disable_thread_window(HWND window, LPARAM foregro
 // Removes one window that this thread disabled from the list; nullptr when none is left.
 HWND take_disabled_window(DWORD thread)
 {
-    scoped_lock lock(&g_process.disabled_lock);
+    exclusive_lock lock(&g_process.disabled_lock);
     for (int32_t i = 0; i < g_process.disabled_count; ++i) {
         if (g_process.disabled[i].thread != thread)
             continue;
@@ -207,18 +196,13 @@ void init_process_library()
 {
     if (g_process.ready)
         return;
-    InitializeCriticalSection(&g_process.programs_lock);
-    InitializeCriticalSection(&g_process.disabled_lock);
     g_process.programs.init(0, 16);  // kept programs use dynamic identifiers only
     g_process.ready = true;
 }
 
 void init_thread_library()
 {
-    if (g_threads.ready)
-        return;
-    InitializeCriticalSection(&g_threads.lock);
-    g_threads.ready = true;
+    // Nothing left to prepare: the lock of the thread list is statically initialised.
 }
 
 intptr_t run_program(const char* file, const char* parameters, const char* directory,
@@ -266,7 +250,7 @@ HANDLE program_process(intptr_t program)
     int32_t identifier = 0;
     if (!kept_identifier(program, &identifier))
         return nullptr;
-    scoped_lock lock(&g_process.programs_lock);
+    exclusive_lock lock(&g_process.programs_lock);
     program_record* record = g_process.programs.find(identifier);
     return record ? record->process : nullptr;
 }
@@ -276,7 +260,7 @@ void forget_program(intptr_t program)
     int32_t identifier = 0;
     if (!kept_identifier(program, &identifier))
         return;
-    scoped_lock lock(&g_process.programs_lock);
+    exclusive_lock lock(&g_process.programs_lock);
     program_record* record = g_process.programs.find(identifier);
     if (!record)
         return;
@@ -325,7 +309,7 @@ int32_t os_version()
 
 int32_t create_thread(thread_procedure procedure, void* argument)
 {
-    scoped_lock lock(&g_threads.lock);
+    exclusive_lock lock(&g_threads.lock);
     sweep_ended_threads();
     // Room first: a thread that runs must have a record to close its handle by.
     if (!reserve_records(&g_threads.records, &g_threads.capacity, g_threads.count + 1))
@@ -341,7 +325,7 @@ int32_t create_thread(thread_procedure procedure, void* argument)
 
 HANDLE thread_running(int32_t number)
 {
-    scoped_lock lock(&g_threads.lock);
+    exclusive_lock lock(&g_threads.lock);
     for (int32_t i = 0; i < g_threads.count; ++i) {
         if (g_threads.records[i].number != number)
             continue;
@@ -353,7 +337,7 @@ HANDLE thread_running(int32_t number)
 
 void close_thread_handles()
 {
-    scoped_lock lock(&g_threads.lock);
+    exclusive_lock lock(&g_threads.lock);
     for (int32_t i = 0; i < g_threads.count; ++i)
         CloseHandle(g_threads.records[i].handle);
     heap_free(g_threads.records);

@@ -12,8 +12,8 @@ constexpr uint32_t run_hide = 2;  // start hidden and detached from any console
 constexpr uint32_t run_keep = 4;  // keep the process in a program record and return its identifier
 
 // Both run once at start-up, before anything below is used and before other threads exist.
-void init_process_library();  // empty program list, the locks of the program and window lists
-void init_thread_library();   // lock of the thread list
+void init_process_library();  // empty program list
+void init_thread_library();   // nothing to do today: kept for the start-up order
 
 // Starts file with parameters in directory (nullptr or "" for none). A program starts through
 // CreateProcessA; anything else (a shortcut, a URL, a document) is opened by the shell with its
