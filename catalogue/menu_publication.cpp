@@ -12,7 +12,7 @@ std::atomic<int32_t> rebuild_in_progress{0};
 namespace {
 
 // Guards every field of g_state. rebuild_in_progress is written only under it, but read freely.
-SRWLOCK g_lock = SRWLOCK_INIT;
+critical_section g_lock;
 
 struct publication_state {
     bool menu_on_screen = false;

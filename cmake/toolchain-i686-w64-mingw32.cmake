@@ -1,10 +1,13 @@
-# Cross build for 32-bit Windows with mingw-w64 (posix threads): the release build.
+# Cross build for 32-bit Windows with mingw-w64: the release build. The Win32 thread model keeps
+# the C++ runtime off the POSIX thread library, which imports functions that Windows XP lacks and
+# so would stop the program before it could refuse XP with its own message. (The 64-bit build, which
+# the tests run, keeps the POSIX model that GoogleTest needs; the program uses no C++ threads.)
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(triple i686-w64-mingw32)
 
-set(CMAKE_C_COMPILER   ${triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
+set(CMAKE_C_COMPILER   ${triple}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${triple}-g++-win32)
 set(CMAKE_RC_COMPILER  ${triple}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})

@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
   wine wine64 xvfb xauth imagemagick
   clang libclang-rt-14-dev
   zip

@@ -11,7 +11,7 @@
 # attributes or time zone. The packed program is stripped of its symbol table.
 #
 # Afterwards the archive is checked: its listing, and that the program inside is a 32-bit Windows
-# GUI program that imports nothing but Windows' own DLLs.
+# GUI program that imports nothing but Windows' own DLLs, and nothing that Windows XP SP3 lacks.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
@@ -76,6 +76,7 @@ imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' |
 for dll in $imports; do
   [[ $windows_dlls == *" $dll "* ]] || fail "Velmora.exe imports $dll, which Windows does not bring"
 done
+"$root/scripts/check-imports.sh" "$check/$folder/Velmora.exe" >/dev/null || fail "Velmora.exe would not load on Windows XP"
 
 echo
 echo "Package: $zip_file"

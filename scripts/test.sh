@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Velmora and runs every test, on a fresh Debian 12 machine or a developer's:
 #   1. the 64-bit Windows build (program, fixtures, tests) with mingw-w64;
-#   2. the 32-bit Windows release build, which must compile and link without a warning;
+#   2. the 32-bit Windows release build, which must compile and link without a warning and import
+#      nothing that Windows XP SP3 lacks (scripts/check-imports.sh);
 #   3. the logic that needs no Windows, natively with AddressSanitizer and UBSan, and its tests;
 #   4. the same logic under clang's libFuzzer, each harness of tests/fuzz for a bounded time
 #      (VELMORA_FUZZ_SECONDS, 20 by default; 0 skips the step), from its seeds in tests/fuzz/corpus;
@@ -58,6 +59,7 @@ cmake --build "$build/x64" -j "$jobs"
 step "32-bit Windows release build"
 configure "$build/x86" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" -DVELMORA_TESTS=OFF
 cmake --build "$build/x86" -j "$jobs"
+"$root/scripts/check-imports.sh" "$build/x86/bin/Velmora.exe"
 
 step "Native build of the Windows-free logic, with sanitizers"
 configure "$build/native" -DVELMORA_SANITIZE=ON

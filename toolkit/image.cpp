@@ -22,8 +22,8 @@ struct image_record {
     uint32_t flags;
 };
 
-// Statically initialised, so that lookups are safe even before init_image_library.
-SRWLOCK g_table_lock = SRWLOCK_INIT;
+// Usable from the start of the process, so that lookups are safe even before init_image_library.
+critical_section g_table_lock;
 numbered_table<image_record> g_images;
 
 // The memory context made by the latest image_output, with the bitmap it displaced.

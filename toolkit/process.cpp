@@ -49,9 +49,9 @@ struct disabled_window {
 
 struct process_state {
     bool ready;
-    SRWLOCK programs_lock = SRWLOCK_INIT;  // guards programs
+    critical_section programs_lock;  // guards programs
     numbered_table<program_record> programs;
-    SRWLOCK disabled_lock = SRWLOCK_INIT;  // guards disabled, disabled_count and disabled_capacity
+    critical_section disabled_lock;  // guards disabled, disabled_count and disabled_capacity
     disabled_window* disabled;
     int32_t disabled_count;
     int32_t disabled_capacity;
@@ -64,7 +64,7 @@ struct thread_record {
 };
 
 struct thread_state {
-    SRWLOCK lock = SRWLOCK_INIT;  // guards records, count, capacity and last_number
+    critical_section lock;  // guards records, count, capacity and last_number
     thread_record* records;
     int32_t count;
     int32_t capacity;
@@ -202,7 +202,7 @@ void init_process_library()
 
 void init_thread_library()
 {
-    // Nothing left to prepare: the lock of the thread list is statically initialised.
+    // Nothing left to prepare: the lock of the thread list exists from the start of the process.
 }
 
 intptr_t run_program(const char* file, const char* parameters, const char* directory,
