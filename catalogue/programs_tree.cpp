@@ -243,6 +243,32 @@ bool path_before(const collected_entry& a, const collected_entry& b)
     return compare_paths(a.path, b.path) < 0;
 }
 
+// Keeps the first element of each spelling within every run of a list sorted by compare_paths.
+template <typename Element, typename PathOf>
+void keep_first_spellings(std::vector<Element>* list, PathOf path_of)
+{
+    std::size_t kept = 0;
+    for (std::size_t begin = 0; begin < list->size();) {
+        std::size_t end = begin + 1;
+        while (end < list->size() && compare_paths(path_of((*list)[begin]), path_of((*list)[end])) == 0)
+            ++end;
+        const std::size_t run_start = kept;
+        for (std::size_t i = begin; i < end; ++i) {
+            // Runs are as long as the spellings of one name: a handful.
+            bool repeated = false;
+            for (std::size_t k = run_start; k < kept && !repeated; ++k)
+                repeated = path_of((*list)[k]) == path_of((*list)[i]);
+            if (repeated)
+                continue;
+            if (kept != i)
+                (*list)[kept] = std::move((*list)[i]);
+            ++kept;
+        }
+        begin = end;
+    }
+    list->resize(kept);
+}
+
 // Sorts one folder's entries and merges those that name the same shortcut. Spellings that differ
 // in letter case stay separate entries, but on a case-blind file system they name the same files,
 // so each carries the source bits of all of them.
@@ -258,9 +284,7 @@ void sort_and_merge_entries(std::vector<collected_entry>* entries)
             (*entries)[i].sources = sources;
         begin = end;
     }
-    auto kept = std::unique(entries->begin(), entries->end(),
-                            [](const collected_entry& a, const collected_entry& b) { return a.path == b.path; });
-    entries->erase(kept, entries->end());
+    keep_first_spellings(entries, [](const collected_entry& entry) -> const std::string& { return entry.path; });
 }
 
 void build_tree_list(const file_system_ops& fs, const path_list& folder_list,
@@ -378,9 +402,9 @@ void sort_paths(path_list* list)
                      [](const std::string& a, const std::string& b) { return compare_paths(a, b) < 0; });
 }
 
-void remove_adjacent_duplicates(path_list* list)
+void remove_duplicates_in_runs(path_list* list)
 {
-    list->erase(std::unique(list->begin(), list->end()), list->end());
+    keep_first_spellings(list, [](const std::string& path) -> const std::string& { return path; });
 }
 
 programs_tree build_programs_tree(const file_system_ops& fs, const programs_roots& roots)
@@ -392,7 +416,7 @@ programs_tree build_programs_tree(const file_system_ops& fs, const programs_root
     scan_folders(fs, &common, &folder_list);
     scan_folders(fs, &user, &folder_list);
     sort_paths(&folder_list);
-    remove_adjacent_duplicates(&folder_list);
+    remove_duplicates_in_runs(&folder_list);
 
     // Entries are collected from the user root first, so that its spelling comes first.
     const root_scan* const collection_order[2] = {&user, &common};

@@ -72,8 +72,11 @@ std::string extension_part(std::string_view name);
 // Byte order after folding A-Z to a-z; a prefix sorts first.
 int compare_paths(std::string_view a, std::string_view b);
 void sort_paths(path_list* list);  // stable
-// Removes every element byte-for-byte equal to the element kept before it.
-void remove_adjacent_duplicates(path_list* list);
+// For a list sorted by compare_paths: removes every element that is byte-for-byte equal to an
+// earlier element of its run, the elements that compare equal. Spellings that differ in letter
+// case may interleave within a run (X, x, X), so an exact duplicate need not be a neighbour; the
+// first element of each spelling stays, in its place.
+void remove_duplicates_in_runs(path_list* list);
 
 // Builds the whole tree from both roots' Programs folders.
 programs_tree build_programs_tree(const file_system_ops& fs, const programs_roots& roots);

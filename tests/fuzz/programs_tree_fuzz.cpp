@@ -3,6 +3,9 @@
 // Input: lines, each one file, folder or link below the Programs folder of one root:
 //   <root><path>            a file; with a trailing "\" a folder (missing folders along it are made)
 //   <root><path>><root><target>   a folder link at path that leads to the folder target
+//   ~<a><b><path>           shortcuts of one name in several spellings: of the twelve files
+//                           <root><path with its last name as written, in upper or in lower case>
+//                           .lnk or .url, those whose bit is set in the 16 bits <a><b>
 // <root> is "u" or "U" for the user's root, any other byte for all users'. Names may hold any byte
 // that a Windows file name may hold, letter case and bytes above 127 included; "." and ".." and
 // empty names are dropped. Links may lead anywhere, also up to their own folders.
@@ -82,6 +85,29 @@ std::string absolute_path(std::string_view line)
     return path;
 }
 
+// The same shortcut name in the letter cases and under the roots and extensions that a "~" line
+// selects: the spellings that the case-blind sort interleaves, which the tree must list once each.
+void add_spellings(std::string_view line, test::memory_fs* fs)
+{
+    const unsigned selected = static_cast<unsigned char>(line[1]) | static_cast<unsigned char>(line[2]) << 8;
+    const std::string path(line.substr(3));
+    const std::size_t name = path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\') + 1;
+    for (unsigned bit = 0; bit < 12; ++bit) {
+        if (!(selected & 1u << bit))
+            continue;
+        std::string spelled = path;
+        for (std::size_t i = name; i < spelled.size(); ++i) {
+            const char c = spelled[i];
+            if (bit % 3 == 1 && c >= 'a' && c <= 'z')
+                spelled[i] = static_cast<char>(c - 'a' + 'A');
+            else if (bit % 3 == 2 && c >= 'A' && c <= 'Z')
+                spelled[i] = static_cast<char>(c - 'A' + 'a');
+        }
+        const char root = bit < 6 ? 'u' : 'c';
+        fs->add(absolute_path(std::string(1, root) + spelled + (bit / 3 % 2 ? ".url" : ".lnk")));
+    }
+}
+
 // Builds the file system; false when it holds a link.
 bool decode(std::string_view input, test::memory_fs* fs)
 {
@@ -93,7 +119,9 @@ bool decode(std::string_view input, test::memory_fs* fs)
         input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
 
         const std::size_t arrow = line.find('>');
-        if (arrow == std::string_view::npos) {
+        if (line.size() > 3 && line[0] == '~') {
+            add_spellings(line, fs);
+        } else if (arrow == std::string_view::npos) {
             fs->add(absolute_path(line));
         } else if (links < max_links) {
             ++links;

@@ -36,14 +36,12 @@ TEST(ProgramsTreeText, SortsLikeTheRuntimesCaseBlindCompare)
     }
     EXPECT_EQ(compare_paths("Programs\\Tools", "programs\\TOOLS"), 0);
 
-    path_list list = {"b", "B", "a", "b", "A", "B"};
+    path_list list = {"b", "B", "a", "b", "A", "B", "c"};
     sort_paths(&list);
-    EXPECT_EQ(list, (path_list{"a", "A", "b", "B", "b", "B"}));  // stable
-    remove_adjacent_duplicates(&list);
-    EXPECT_EQ(list, (path_list{"a", "A", "b", "B", "b", "B"}));  // only exact neighbours go
-    list = {"x", "x", "y", "y", "y", "x"};
-    remove_adjacent_duplicates(&list);
-    EXPECT_EQ(list, (path_list{"x", "y", "x"}));
+    EXPECT_EQ(list, (path_list{"a", "A", "b", "B", "b", "B", "c"}));  // stable
+    // Exact duplicates go also when another spelling stands between them.
+    remove_duplicates_in_runs(&list);
+    EXPECT_EQ(list, (path_list{"a", "A", "b", "B", "c"}));
 }
 
 TEST(ProgramsTreeText, ExtensionIsTheTextAfterTheLastDotOfTheLastComponent)
@@ -142,6 +140,19 @@ TEST(ProgramsTree, SpellingsThatDifferInCaseStayApartAndShareTheirFiles)
     const uint8_t both = source_user_lnk | source_common_lnk;
     EXPECT_EQ(tree.sources, (std::vector<uint8_t>{0, both, both, 0, source_common_lnk, source_user_lnk, 0,
                                                   source_common_lnk, source_user_lnk}));
+}
+
+// X.lnk and x.url for the user, X.lnk for all users: the case-blind sort gives X, x, X, and the
+// second X, no neighbour of the first, must go all the same.
+TEST(ProgramsTree, AnEntryShowsOnceWhenAnotherSpellingStandsBetweenItsCopies)
+{
+    test::memory_fs fs;
+    fs.add(user("Programs\\X.lnk"));
+    fs.add(user("Programs\\x.url"));
+    fs.add(common("Programs\\X.lnk"));
+    programs_tree tree = build_programs_tree(fs.ops(), roots);
+    EXPECT_EQ(tree.tree, (path_list{"Programs\\", "Programs\\X", "Programs\\x"}));
+    EXPECT_EQ(tree.launch, (path_list{"Programs\\X", "Programs\\x"}));
 }
 
 TEST(ProgramsTree, StopsAtTheLastEntryIdBelowTheCommands)
