@@ -95,26 +95,31 @@ std::string system_shutdown_program()
     return program;
 }
 
-void launch_entry(const std::string& entry_path)
+void launch_entry(const std::string& entry_path, const programs_roots& roots)
 {
-    const std::string user = start_menu_path(user_start_menu);
-    const std::string common = start_menu_path(common_start_menu);
-    // Every candidate that exists is opened, not only the first one found.
-    const std::string candidates[] = {
-        user + entry_path + ".lnk",
-        common + entry_path + ".lnk",
-        user + entry_path + ".url",
-        common + entry_path + ".url",
+    const struct {
+        const std::string& root;
+        const char* extension;
+    } candidates[] = {
+        {roots.user, ".lnk"},
+        {roots.common, ".lnk"},
+        {roots.user, ".url"},
+        {roots.common, ".url"},
     };
-    for (const std::string& candidate : candidates)
-        if (probe_path(candidate) != probe_nothing)
-            session_ops().run_program(candidate.c_str(), "", "", 0);
+    // Every candidate that exists is opened, not only the first one found.
+    for (const auto& candidate : candidates) {
+        if (candidate.root.empty())
+            continue;
+        const std::string path = candidate.root + entry_path + candidate.extension;
+        if (probe_path(path) != probe_nothing)
+            session_ops().run_program(path.c_str(), "", "", 0);
+    }
 }
 
 void dispatch_command(int32_t item, const launch_table& launch)
 {
     if (launch && item >= 1 && static_cast<size_t>(item) <= launch->size())
-        launch_entry((*launch)[static_cast<size_t>(item) - 1]);
+        launch_entry((*launch)[static_cast<size_t>(item) - 1], current_programs_roots());
     for (const command_action& action : command_actions)
         if (static_cast<int32_t>(action.id) == item)
             action.run();

@@ -8,8 +8,9 @@
 #include "catalogue/menu_publication.h"
 
 // Opens every existing shortcut file of an entry path: user .lnk, all users' .lnk, user .url,
-// all users' .url, in this order.
-void launch_entry(const std::string& entry_path);
+// all users' .url, in this order. A root the shell could not resolve ("") is skipped: its
+// candidates would name files relative to the current directory.
+void launch_entry(const std::string& entry_path, const programs_roots& roots);
 
 // item: the menu item id; launch: the launch list of the menu the item was chosen in.
 void dispatch_command(int32_t item, const launch_table& launch);

@@ -42,13 +42,29 @@ UINT platform_taskbar_edge()
     return taskbar.uEdge;
 }
 
+HHOOK platform_set_mouse_hook(HOOKPROC procedure, HINSTANCE module)
+{
+    return SetWindowsHookExA(WH_MOUSE_LL, procedure, module, 0);
+}
+
+BOOL platform_remove_mouse_hook(HHOOK hook)
+{
+    return UnhookWindowsHookEx(hook);
+}
+
+BOOL platform_cursor_position(POINT* point)
+{
+    return GetCursorPos(point);
+}
+
 const session_operations* g_operations = &platform_session_operations;
 
 }  // namespace
 
 const session_operations platform_session_operations = {
     platform_shell_execute, platform_send_message, platform_lock_workstation,
-    platform_exit_windows,  platform_run_program,  platform_taskbar_edge,  show_menu_handle,
+    platform_exit_windows,  platform_run_program,  platform_taskbar_edge,  show_popup_menu,
+    platform_set_mouse_hook, platform_remove_mouse_hook, platform_cursor_position,
 };
 
 const session_operations& session_ops()

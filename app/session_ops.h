@@ -1,7 +1,8 @@
 #pragma once
-// The calls by which the start menu acts on the session and the shell. The default table calls the
-// platform; tests put recorders in place of the calls that would end the session, and observe
-// where the menu is asked to open.
+// The calls by which the start menu acts on the session and the shell, and those of the Start
+// button's interception whose failures Windows 7 shows and Wine does not. The default table calls
+// the platform; tests put recorders in place of the calls that would end the session, observe
+// where the menu is asked to open, and make the hook and the cursor fail as Windows may.
 
 #include <windows.h>
 
@@ -19,6 +20,10 @@ struct session_operations {
     UINT (*taskbar_edge)();
     // Shows a popup menu with its top-left corner at (x, y); returns when it has closed.
     BOOL (*show_menu)(HMENU menu, HWND owner, int x, int y);
+    // The low-level mouse hook, which Windows removes without a word when it answers too slowly.
+    HHOOK (*set_mouse_hook)(HOOKPROC procedure, HINSTANCE module);
+    BOOL (*remove_mouse_hook)(HHOOK hook);
+    BOOL (*cursor_position)(POINT* point);
 };
 
 extern const session_operations platform_session_operations;

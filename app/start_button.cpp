@@ -8,6 +8,11 @@
 //
 // The shell may restart and make a new Start button; the stored handle is then looked up again
 // before it is used, and the main window, which the old button owned and took with it, is reopened.
+//
+// Windows 7 removes a low-level hook that does not answer within the system's time-out, silently
+// and for good, and the main thread that answers this one also opens shortcuts through the shell,
+// which can take seconds. So the hook is renewed after every action and every few seconds: a
+// removed hook costs the user at most a few seconds of the shell's own menu.
 
 #include "app/start_button.h"
 
@@ -45,8 +50,10 @@ VELMORA_CALLBACK LRESULT CALLBACK start_button_hook(int code, WPARAM message, LP
         return CallNextHookEx(nullptr, code, message, event);
 
     GetWindowRect(current_start_button(), &g_hook_button_rect);
+    // Without the cursor's place the press is not known to be on the button: it goes on.
     POINT cursor = {};
-    GetCursorPos(&cursor);
+    if (!session_ops().cursor_position(&cursor))
+        return CallNextHookEx(nullptr, code, message, event);
     if (PtInRect(&g_hook_button_rect, cursor)) {
         g_app.menu_requested.store(1);
         return 1;
@@ -56,8 +63,23 @@ VELMORA_CALLBACK LRESULT CALLBACK start_button_hook(int code, WPARAM message, LP
 
 bool install_start_button_hook()
 {
-    g_app.mouse_hook = SetWindowsHookExA(WH_MOUSE_LL, start_button_hook, g_app.module, 0);
-    return g_app.mouse_hook != nullptr;
+    g_app.hook_renewed_at = GetTickCount();
+    HHOOK fresh = session_ops().set_mouse_hook(start_button_hook, g_app.module);
+    if (!fresh)
+        return false;
+    HHOOK old = g_app.mouse_hook;
+    g_app.mouse_hook = fresh;
+    // Fails harmlessly when the system has removed it already.
+    if (old)
+        session_ops().remove_mouse_hook(old);
+    return true;
+}
+
+void remove_start_button_hook()
+{
+    if (g_app.mouse_hook)
+        session_ops().remove_mouse_hook(g_app.mouse_hook);
+    g_app.mouse_hook = nullptr;
 }
 
 bool place_and_show_menu()

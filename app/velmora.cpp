@@ -63,6 +63,8 @@ void init_libraries()
 
 [[noreturn]] void shut_down_process()
 {
+    // Nothing may wait while the desktop's mouse waits for this thread.
+    remove_start_button_hook();
     // The watcher is never stopped, but it must not be inside a rebuild, allocating from the heap
     // and creating images, while they are released. When a rebuild does not end in time, the
     // memory is left to the system instead.
@@ -99,14 +101,18 @@ bool run_main_loop_turn()
     case menu_event:
         dispatch_command(event_menu_item(),
                          g_app.shown_launch ? g_app.shown_launch : current_launch_list());
+        install_start_button_hook();  // the action may have kept the hook waiting too long
         break;
     case control_event:
         dispatch_control(event_control());
+        install_start_button_hook();
         break;
     case close_event:
         g_app.quit_requested.store(1);
         break;
     }
+    if (GetTickCount() - g_app.hook_renewed_at >= hook_renewal_interval_ms)
+        install_start_button_hook();
 
     // A request made while a rebuild runs stays pending and is served right after it.
     if (g_app.quit_requested.load() == 0 && g_app.menu_requested.load() == 1 &&

@@ -9,6 +9,8 @@
 #include "catalogue/menu_publication.h"
 
 constexpr DWORD main_loop_wait_ms = 10;
+// The longest the main loop goes without installing a fresh mouse hook (see start_button.h).
+constexpr DWORD hook_renewal_interval_ms = 4000;
 // How long shutdown waits for a running rebuild before it leaves the memory to the system.
 constexpr DWORD rebuild_stop_timeout_ms = 5000;
 
@@ -20,6 +22,7 @@ struct app_state {
     std::atomic<int32_t> quit_requested; // ends the main loop
     int32_t last_event;
     HHOOK mouse_hook;
+    DWORD hook_renewed_at;               // GetTickCount of the last installation
     launch_table shown_launch;           // launch list of the menu shown last
 };
 extern app_state g_app;

@@ -6,6 +6,11 @@
 //
 // A rebuild that did not run to its end (shutdown cut it short, memory ran out) leaves the previous
 // signature forgotten, so the next pass tries again.
+//
+// The thread is a single-threaded COM apartment (the shell's icon lookup needs one), and such a
+// thread must answer messages whenever it idles: COM gives it a hidden window, and a broadcast or a
+// DDE conversation of another program waits for every window. So it waits between passes in a
+// message loop, never in Sleep.
 
 #include "catalogue/watcher.h"
 
@@ -91,6 +96,23 @@ bool watch_once()
     return true;
 }
 
+// Waits for milliseconds, handling the thread's messages as they come.
+void wait_handling_messages(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        const DWORD waited = GetTickCount() - start;
+        if (waited >= milliseconds || rebuild_cancelled())
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - waited, QS_ALLINPUT);
+    }
+}
+
 }  // namespace
 
 void reset_watcher()
@@ -103,7 +125,7 @@ VELMORA_CALLBACK DWORD WINAPI watch_programs(void*)
     // The shell's icon lookup during a rebuild needs COM on this thread.
     HRESULT com = CoInitialize(nullptr);
     while (!rebuild_cancelled() && watch_once())
-        Sleep(g_watcher.interval_ms.load());
+        wait_handling_messages(g_watcher.interval_ms.load());
     if (SUCCEEDED(com))
         CoUninitialize();
     return 0;

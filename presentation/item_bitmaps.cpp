@@ -69,6 +69,7 @@ void render_icon(int32_t image, HICON icon)
     draw_box(0, 0, entry_bitmap_size, entry_bitmap_size, rgb(255, 255, 255));
     draw_image(icon, 0, 0, entry_bitmap_size, entry_bitmap_size);
     stop_drawing();
+    make_image_opaque(image);
 }
 
 }  // namespace

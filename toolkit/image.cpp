@@ -7,6 +7,7 @@
 
 #include "toolkit/image.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "toolkit/lock.h"
@@ -184,8 +185,9 @@ bool bitmap_file_complete(HANDLE file)
 // that is cut short counts as unreadable.
 file_kind kind_of_file(const char* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    // Others may hold the file open at the same time, a virus scanner or a thumbnail reader at logon.
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return file_kind::unreadable;
     char head[2] = {};
@@ -494,6 +496,21 @@ void draw_image(HANDLE image, int x, int y, int width, int height)
         SelectObject(source, displaced);
     }
     DeleteDC(source);
+}
+
+void make_image_opaque(int32_t number)
+{
+    HANDLE handle = image_handle(number);
+    DIBSECTION section;
+    if (!is_bitmap(handle) || GetObjectA(handle, sizeof section, &section) != sizeof section ||
+        section.dsBm.bmBitsPixel != 32 || !section.dsBm.bmBits)
+        return;
+    GdiFlush();  // drawing may still be queued
+    auto* pixel = static_cast<uint32_t*>(section.dsBm.bmBits);
+    const std::size_t count = static_cast<std::size_t>(section.dsBm.bmWidth) *
+                              static_cast<std::size_t>(std::abs(section.dsBm.bmHeight));
+    for (std::size_t i = 0; i < count; ++i)
+        pixel[i] |= 0xFF000000u;
 }
 
 void release_image_handle(HANDLE image)

@@ -48,6 +48,9 @@ HDC start_drawing(const drawing_target& target);
 void stop_drawing();
 void draw_box(int x, int y, int width, int height, colour_value colour);
 void draw_image(HANDLE image, int x, int y, int width, int height);
+// Sets the alpha of every pixel of a 32-bit image to opaque. GDI's boxes and blits leave it 0,
+// and a menu that blends 32-bit item bitmaps by their alpha would show such pixels not at all.
+void make_image_opaque(int32_t number);
 
 // Releases a bare bitmap or icon handle (as free_image does for a numbered one).
 void release_image_handle(HANDLE image);

@@ -23,6 +23,7 @@ struct menu_builder {
 
 numbered_table<menu_record> g_menus;
 menu_builder g_builder;
+foreground_request g_request_foreground = SetForegroundWindow;
 
 menu_record* find_menu(int32_t number)
 {
@@ -38,6 +39,27 @@ void forget_builder_menu(int32_t number)
         g_builder.target = nullptr;
         g_builder.depth = 0;
     }
+}
+
+// The system refuses the foreground to a process that did not receive the last input, and the press
+// that opens a menu may have gone to a hook rather than to a window of ours. Attached to the input
+// of the foreground window's thread for the one call, this thread may take it over.
+void bring_to_foreground(HWND window)
+{
+    if (!window || g_request_foreground(window))
+        return;
+    HWND foreground = GetForegroundWindow();
+    const DWORD foreground_thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    const DWORD own_thread = GetCurrentThreadId();
+    const bool attached = foreground_thread && foreground_thread != own_thread &&
+                          AttachThreadInput(own_thread, foreground_thread, TRUE);
+    SetForegroundWindow(window);
+    if (!attached)
+        return;
+    AttachThreadInput(own_thread, foreground_thread, FALSE);
+    // Parting may leave no foreground window at all (Wine does so); then nothing stands in the way.
+    if (GetForegroundWindow() != window)
+        SetForegroundWindow(window);
 }
 
 }  // namespace
@@ -121,19 +143,21 @@ void disable_menu_item(int32_t number, UINT id, int32_t state)
         EnableMenuItem(record->menu, id, MF_BYCOMMAND | (state ? MF_GRAYED : MF_ENABLED));
 }
 
-BOOL show_popup_menu(int32_t number, HWND owner, int x, int y)
-{
-    menu_record* record = find_menu(number);
-    return record ? show_menu_handle(record->menu, owner, x, y) : FALSE;
-}
-
-BOOL show_menu_handle(HMENU menu, HWND owner, int x, int y)
+BOOL show_popup_menu(HMENU menu, HWND owner, int x, int y)
 {
     if (!menu)
         return FALSE;
-    // Without the foreground the menu would not close when the user clicks elsewhere.
-    SetForegroundWindow(owner);
-    return TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+    bring_to_foreground(owner);
+    BOOL result = TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+    // Lets the owner's thread switch tasks properly; without it the next menu of the same owner
+    // may close as soon as it opens.
+    PostMessageA(owner, WM_NULL, 0, 0);
+    return result;
+}
+
+void set_foreground_request(foreground_request request)
+{
+    g_request_foreground = request ? request : SetForegroundWindow;
 }
 
 HMENU menu_handle(int32_t number)

@@ -28,10 +28,15 @@ HMENU menu_append_target();  // the menu that the next item goes into
 
 void disable_menu_item(int32_t number, UINT id, int32_t state);
 
-// Brings owner to the foreground and tracks the menu with its top-left corner at (x, y); returns
-// when the menu has closed. 0 without showing anything when the number holds no menu.
-BOOL show_popup_menu(int32_t number, HWND owner, int x, int y);
-BOOL show_menu_handle(HMENU menu, HWND owner, int x, int y);
+// Brings owner to the foreground, so that the menu gets the keyboard and closes when the user
+// clicks elsewhere, and tracks the menu with its top-left corner at (x, y); returns when the menu
+// has closed. The menu is given by handle: the caller pins the one it shows, while its number may
+// already name a newer build. 0 without showing anything for no menu.
+BOOL show_popup_menu(HMENU menu, HWND owner, int x, int y);
+// What show_popup_menu asks first for the foreground: SetForegroundWindow, or a stand-in by which a
+// test makes the system refuse it, as Windows does to a process that did not get the last input.
+using foreground_request = BOOL(WINAPI*)(HWND window);
+void set_foreground_request(foreground_request request);
 
 HMENU menu_handle(int32_t number);
 bool menu_exists(int32_t number);

@@ -119,6 +119,30 @@ TEST_F(Watcher, ProgramIntervalSeesANewShortcutWithinAboutFiveSeconds)
     EXPECT_EQ(*current_launch_list(), path_list{"Programs\\Velmora Test\\Late"});
 }
 
+// Between passes the watcher, a COM apartment, handles the messages of its thread at once: other
+// programs' broadcasts and DDE conversations wait for its hidden COM window.
+HANDLE g_message_seen;
+LRESULT CALLBACK note_message(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HC_ACTION && reinterpret_cast<const MSG*>(lparam)->message == WM_APP + 7)
+        SetEvent(g_message_seen);
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST_F(Watcher, HandlesItsThreadsMessagesWhileItWaits)
+{
+    start_watcher(watch_interval_ms);
+    ASSERT_TRUE(test::wait_until([&] { return rebuilds() == 1; }, 10000, 5));
+    const DWORD thread = GetThreadId(thread_);
+    g_message_seen = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, note_message, nullptr, thread);
+    ASSERT_NE(hook, nullptr);
+    ASSERT_TRUE(PostThreadMessageA(thread, WM_APP + 7, 0, 0));
+    EXPECT_EQ(WaitForSingleObject(g_message_seen, 2000), WAIT_OBJECT_0) << "the message waited for the next pass";
+    UnhookWindowsHookEx(hook);
+    CloseHandle(g_message_seen);
+}
+
 // The user's Programs folder missing, and exactly one file below the other: the first pass builds.
 TEST_F(Watcher, MissingProgramsFolderUnderOneRootIsFine)
 {

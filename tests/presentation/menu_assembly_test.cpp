@@ -85,11 +85,12 @@ HBITMAP folder_bitmap()
     return static_cast<HBITMAP>(image_handle(folder_bitmap_image));
 }
 
-// A white 16x16 entry bitmap, given as both check-mark bitmaps.
+// A white 16x16 entry bitmap, opaque, given as both check-mark bitmaps.
 bool shows_entry_bitmap(const item& it)
 {
     return it.checked && it.checked == it.unchecked && it.checked != folder_bitmap() &&
-           test::bitmap_pixels(it.checked) == std::vector<COLORREF>(256, RGB(255, 255, 255));
+           test::bitmap_pixels(it.checked) == std::vector<COLORREF>(256, RGB(255, 255, 255)) &&
+           test::opaque(it.checked);
 }
 
 std::string nested_folder(int n)  // "Programs\f1\...\fn\"
@@ -290,7 +291,9 @@ TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
     };
     for (const auto& row : rows) {
         fetch_entry_icon(row.entry, row.sources);
-        EXPECT_EQ(test::bitmap_pixels(static_cast<HBITMAP>(image_handle(make_entry_bitmap()))), row.expected) << row.what;
+        const auto picture = static_cast<HBITMAP>(image_handle(make_entry_bitmap()));
+        EXPECT_EQ(test::bitmap_pixels(picture), row.expected) << row.what;
+        EXPECT_TRUE(test::opaque(picture)) << row.what;
     }
     EXPECT_EQ(entry_bitmap_count(), 6);
 
@@ -299,6 +302,7 @@ TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
     HICON folder = nullptr;
     ASSERT_EQ(ExtractIconExA("shell32.dll", 3, nullptr, &folder, 1), 1u);
     EXPECT_EQ(test::bitmap_pixels(static_cast<HBITMAP>(image_handle(folder_bitmap_image))), test::icon_on_white(folder));
+    EXPECT_TRUE(test::opaque(static_cast<HBITMAP>(image_handle(folder_bitmap_image))));
     DestroyIcon(folder);
 }
 

@@ -106,6 +106,19 @@ COLORREF pixel_at(HBITMAP bitmap, int x, int y)
     return index < pixels.size() ? pixels[index] : CLR_INVALID;
 }
 
+bool opaque(HBITMAP bitmap)
+{
+    DIBSECTION section = {};
+    if (GetObjectA(bitmap, sizeof section, &section) != sizeof section || section.dsBm.bmBitsPixel != 32)
+        return false;
+    GdiFlush();
+    const auto* pixel = static_cast<const uint32_t*>(section.dsBm.bmBits);
+    for (int i = 0; i < section.dsBm.bmWidth * section.dsBm.bmHeight; ++i)
+        if (pixel[i] >> 24 != 0xFF)
+            return false;
+    return true;
+}
+
 std::vector<COLORREF> icon_on_white(HICON icon)
 {
     BITMAPINFO format = {};

@@ -19,6 +19,8 @@ std::string ico_bytes(int size, COLORREF colour, int margin);
 // Every pixel of a bitmap, row by row from the top, as COLORREF values (alpha dropped).
 std::vector<COLORREF> bitmap_pixels(HBITMAP bitmap);
 COLORREF pixel_at(HBITMAP bitmap, int x, int y);
+// Whether every pixel of a 32-bit DIB section is fully opaque (alpha 255).
+bool opaque(HBITMAP bitmap);
 
 // The 16x16 picture that an icon drawn over white gives, made independently of the program.
 std::vector<COLORREF> icon_on_white(HICON icon);

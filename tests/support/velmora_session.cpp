@@ -79,6 +79,8 @@ bool start_velmora(velmora_session& session, const std::string& program, const s
     for (const auto& [name, value] : settings)
         if (!value.empty())
             SetEnvironmentVariableA(name, value.c_str());
+    for (const char* name : options.switches)
+        SetEnvironmentVariableA(name, "1");
     bool started_one = false;
     if (options.unprivileged)
         started_one = start_unprivileged(session, folder, path.substr(folder.size()));
@@ -87,6 +89,8 @@ bool start_velmora(velmora_session& session, const std::string& program, const s
     for (const auto& [name, value] : settings)
         if (!value.empty())
             SetEnvironmentVariableA(name, nullptr);
+    for (const char* name : options.switches)
+        SetEnvironmentVariableA(name, nullptr);
     return started_one && wait_until([&] { return velmora_main_window(session) != nullptr; }, 10000);
 }
 

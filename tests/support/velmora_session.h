@@ -32,6 +32,8 @@ struct start_options {
     // with mode 000 cannot be opened even when the tests run as root. The process is then not
     // this process's child; it is found by its main window and opened.
     bool unprivileged = false;
+    // Switches of the recording build set to 1, such as "VELMORA_DROP_HOOK".
+    std::vector<const char*> switches;
 };
 
 // Starts program (a file of the build's bin folder, or a full path) with its folder as current

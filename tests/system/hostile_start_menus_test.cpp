@@ -28,7 +28,7 @@ struct hostile_tree {
     void (*drive)(Scenario&);  // what the user does, and the result
     bool with_grafiken;
     DWORD first_rebuild_timeout_ms;
-    start_options options;  // {taskbar edge, watcher interval, unprivileged}
+    start_options options;  // {taskbar edge, watcher interval, unprivileged, switches}
 };
 
 // ---- many files
@@ -394,10 +394,10 @@ const hostile_tree hostile_trees[] = {
     {"LinkCycle", build_link_cycle, drive_link_cycle, true, 30000, {}},
     {"AwkwardNames", build_awkward_names, drive_awkward_names, true, 30000, {}},
     {"BrokenShortcutsAndPictures", build_broken_files, drive_broken_files, true, 30000, {}},
-    {"FolderThatCannotBeOpened", build_locked_folder, drive_locked_folder, true, 30000, {-1, 0, true}},
+    {"FolderThatCannotBeOpened", build_locked_folder, drive_locked_folder, true, 30000, {-1, 0, true, {}}},
     {"NoGrafikenFolder", build_solo_shortcut, drive_without_grafiken, false, 30000, {}},
     {"ProgramsFolderLeavesAndReturns", build_solo_shortcut, drive_programs_folder_leaves_and_returns, true, 30000,
-     {-1, 300, false}},
+     {-1, 300, false, {}}},
     // About a minute of the shell's icon lookups.
     {"TenThousandFiftyEntries", build_ten_thousand_fifty_entries, drive_ten_thousand_fifty_entries, true, 150000,
      {}},

@@ -64,6 +64,15 @@ TEST_F(ImageLibrary, LoadsBitmapsAndIcons)
     ASSERT_TRUE(image_details(static_cast<int32_t>(number), &info));
     EXPECT_EQ(info.width * 100 + info.height, 3232);
     EXPECT_EQ(info.depth, 32);
+
+    // A picture that another program reads at the same time, as a virus scanner does, loads all
+    // the same.
+    for (const std::string& path : {file("held.bmp", test::bmp_bytes(8, 8, 24, red)), folder_ + "logo.ico"}) {
+        HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        EXPECT_NE(load_image(13, path.c_str(), 0), 0) << path;
+        CloseHandle(reader);
+    }
 }
 
 TEST_F(ImageLibrary, AFailedLoadLeavesTheNumberEmpty)
