@@ -1,7 +1,6 @@
 #include "catalogue/menu_publication.h"
 
 #include <utility>
-#include <vector>
 
 #include "toolkit/image.h"
 #include "toolkit/lock.h"
@@ -12,20 +11,31 @@ std::atomic<int32_t> rebuild_in_progress{0};
 namespace {
 
 // Guards every field of g_state. rebuild_in_progress is written only under it, but read freely.
+// Menus and pictures are numbered by the watcher thread alone; the main thread gets menu handles
+// from here, so that it never reads the menu table while the watcher grows it.
 critical_section g_lock;
 
 struct publication_state {
-    bool menu_on_screen = false;
-    HMENU shown_menu = nullptr;  // the menu on screen
-    // From the release of the menu on screen until the release of the next menu: the images that
-    // a rebuild releases in between are the pictures of the menu on screen.
-    bool releasing_shown_build = false;
+    bool building = false;
     bool rebuilds_stopped = false;
+    HMENU offered_menu = nullptr;          // menu 0
+    std::vector<int32_t> offered_pictures;  // its entry bitmaps; its folder bitmap is image 1
     launch_table launch = std::make_shared<const path_list>();
+    bool menu_on_screen = false;
+    HMENU shown_menu = nullptr;
+    // The builds replaced while their menu was on screen, released when it has closed.
     std::vector<HMENU> retired_menus;
-    std::vector<HANDLE> retired_images;
+    std::vector<HANDLE> retired_pictures;
 };
 publication_state g_state;
+
+void release(HMENU menu, const std::vector<HANDLE>& pictures)
+{
+    if (menu)
+        DestroyMenu(menu);  // and every submenu appended to it
+    for (HANDLE picture : pictures)
+        release_image_handle(picture);
+}
 
 }  // namespace
 
@@ -34,7 +44,7 @@ bool begin_rebuild()
     exclusive_lock lock(&g_lock);
     if (g_state.rebuilds_stopped)
         return false;
-    rebuild_in_progress.store(1);
+    g_state.building = true;
     return true;
 }
 
@@ -44,53 +54,66 @@ bool rebuild_cancelled()
     return g_state.rebuilds_stopped;
 }
 
-void publish_launch_list(path_list launch)
+bool hand_over(menu_build* build)
 {
-    auto table = std::make_shared<const path_list>(std::move(launch));
-    exclusive_lock lock(&g_lock);
-    g_state.launch = std::move(table);
+    auto launch = std::make_shared<const path_list>(std::move(build->launch));
+    HMENU replaced_menu = nullptr;
+    std::vector<HANDLE> replaced_pictures;
+    {
+        exclusive_lock lock(&g_lock);
+        if (g_state.rebuilds_stopped)
+            return false;
+        rebuild_in_progress.store(1);
+        replaced_menu = build->menu ? move_menu(build->menu, start_menu_number) : detach_menu(start_menu_number);
+        g_state.offered_menu = menu_handle(start_menu_number);
+        HANDLE replaced_folder = build->folder_bitmap ? move_image(build->folder_bitmap, folder_bitmap_image)
+                                                      : detach_image(folder_bitmap_image);
+        for (int32_t picture : std::exchange(g_state.offered_pictures, std::move(build->pictures)))
+            replaced_pictures.push_back(detach_image(picture));
+        replaced_pictures.push_back(replaced_folder);
+        g_state.launch = std::move(launch);
+        *build = menu_build{};
+        // Only the build on screen waits for its menu to close. Builds handed over and replaced
+        // while that menu stays open were never shown; kept as well, they would pile up.
+        const bool on_screen = g_state.menu_on_screen && replaced_menu && replaced_menu == g_state.shown_menu;
+        if (on_screen) {
+            g_state.retired_menus.push_back(std::exchange(replaced_menu, nullptr));
+            g_state.retired_pictures.insert(g_state.retired_pictures.end(), replaced_pictures.begin(),
+                                            replaced_pictures.end());
+            replaced_pictures.clear();
+        }
+        rebuild_in_progress.store(0);
+    }
+    release(replaced_menu, replaced_pictures);
+    return true;
+}
+
+void discard_build(menu_build* build)
+{
+    if (build->menu)
+        free_menu(build->menu);
+    for (int32_t picture : build->pictures)
+        free_image(picture);
+    if (build->folder_bitmap)
+        free_image(build->folder_bitmap);
+    *build = menu_build{};
 }
 
 void end_rebuild()
 {
     exclusive_lock lock(&g_lock);
-    rebuild_in_progress.store(0);
-}
-
-void release_old_menu(int32_t number)
-{
-    exclusive_lock lock(&g_lock);
-    if (!menu_exists(number))
-        return;
-    // Only the build on screen waits for its menu to close. Builds made and replaced while the
-    // menu stays open were never shown: kept as well, they would pile up without bound.
-    g_state.releasing_shown_build =
-        g_state.menu_on_screen && menu_handle(number) == g_state.shown_menu;
-    if (g_state.releasing_shown_build)
-        g_state.retired_menus.push_back(detach_menu(number));
-    else
-        free_menu(number);
-}
-
-void release_old_image(int32_t number)
-{
-    exclusive_lock lock(&g_lock);
-    if (!image_handle(number))
-        return;
-    if (g_state.menu_on_screen && g_state.releasing_shown_build)
-        g_state.retired_images.push_back(detach_image(number));
-    else
-        free_image(number);
+    g_state.building = false;
 }
 
 bool begin_showing(shown_menu* shown)
 {
     exclusive_lock lock(&g_lock);
-    if (rebuild_in_progress.load())
+    // Before the first menu there is nothing to offer: a click during its build waits for it.
+    if (rebuild_in_progress.load() || (!g_state.offered_menu && g_state.building))
         return false;
     g_state.menu_on_screen = true;
-    g_state.shown_menu = menu_handle(0);
-    shown->menu = g_state.shown_menu;
+    g_state.shown_menu = g_state.offered_menu;
+    shown->menu = g_state.offered_menu;
     shown->launch = g_state.launch;
     return true;
 }
@@ -98,19 +121,17 @@ bool begin_showing(shown_menu* shown)
 void end_showing()
 {
     std::vector<HMENU> menus;
-    std::vector<HANDLE> images;
+    std::vector<HANDLE> pictures;
     {
         exclusive_lock lock(&g_lock);
         g_state.menu_on_screen = false;
         g_state.shown_menu = nullptr;
-        g_state.releasing_shown_build = false;
         menus.swap(g_state.retired_menus);
-        images.swap(g_state.retired_images);
+        pictures.swap(g_state.retired_pictures);
     }
     for (HMENU menu : menus)
-        DestroyMenu(menu);
-    for (HANDLE image : images)
-        release_image_handle(image);
+        release(menu, {});
+    release(nullptr, pictures);
 }
 
 launch_table current_launch_list()
@@ -121,17 +142,18 @@ launch_table current_launch_list()
 
 bool stop_rebuilds(DWORD timeout_ms)
 {
-    {
-        exclusive_lock lock(&g_lock);
-        g_state.rebuilds_stopped = true;
-    }
-    DWORD start = GetTickCount();
-    while (rebuild_in_progress.load()) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        {
+            exclusive_lock lock(&g_lock);
+            g_state.rebuilds_stopped = true;
+            if (!g_state.building)
+                return true;
+        }
         if (GetTickCount() - start >= timeout_ms)
             return false;
         Sleep(5);
     }
-    return true;
 }
 
 void reset_menu_publication()

@@ -1,42 +1,59 @@
 #pragma once
-// The hand-over between the change watcher, which rebuilds menu 0 and the launch list, and the
-// main thread, which shows the menu and opens its entries.
+// The hand-over between the change watcher, which builds start menus, and the main thread, which
+// shows the start menu and opens its entries.
 //
-// The main thread sees the menu and launch list of one rebuild or of the next, never a half-built
-// one. A rebuild that begins while the menu is on screen does not destroy what the screen shows:
-// the old menu and its bitmaps are retired and released when the menu has closed, and a choice made
-// in that menu is looked up in the launch list that belonged to it.
+// A rebuild makes its menu and pictures under numbers of their own while the previous menu stays
+// on offer; only the finished build is handed over, in one step: it becomes menu 0, with its folder
+// bitmap as image 1 and its launch list. So a click never waits for a rebuild, and the main thread
+// sees the menu and launch list of one build or of the next, never a half-built one. A build
+// replaced while its menu is on screen is kept until the menu has closed, and a choice made in
+// that menu is looked up in the launch list that belonged to it.
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "catalogue/programs_tree.h"
 
 using launch_table = std::shared_ptr<const path_list>;
 
-// 1 while the watcher rebuilds; the main loop does not show the menu then.
+// The numbers under which the build on offer lives: its menu and its folder bitmap.
+constexpr int32_t start_menu_number = 0;
+constexpr int32_t folder_bitmap_image = 1;
+
+// 1 while a finished build is being handed over; the main loop does not show the menu then.
 extern std::atomic<int32_t> rebuild_in_progress;
 
+// What one rebuild makes: its menu and pictures under dynamic numbers, and its launch list.
+struct menu_build {
+    int32_t menu = 0;                // menu number; 0 for none (a dynamic number is never 0)
+    int32_t folder_bitmap = 0;       // image number of its folder bitmap; 0 for none
+    std::vector<int32_t> pictures;   // image numbers of its entry bitmaps
+    path_list launch;
+};
+
 // Watcher side.
-bool begin_rebuild();      // false once rebuilds are stopped; else rebuild_in_progress becomes 1
+bool begin_rebuild();      // false once rebuilds are stopped
 bool rebuild_cancelled();  // true once shutdown is waiting for the running rebuild
-void publish_launch_list(path_list launch);
-void end_rebuild();        // rebuild_in_progress becomes 0
-// Release of the previous build: at once, or when the menu on screen has closed.
-void release_old_menu(int32_t number);
-void release_old_image(int32_t number);
+// Makes build the start menu on offer, in one step; what it replaces is released at once, or
+// when the menu on screen has closed if that is its menu. false, with nothing changed, when
+// rebuilds have been stopped meanwhile.
+bool hand_over(menu_build* build);
+void discard_build(menu_build* build);  // a build that will never be shown
+void end_rebuild();
 
 // Main-thread side.
 struct shown_menu {
-    HMENU menu;           // nullptr before the first rebuild
+    HMENU menu;           // nullptr before the first hand-over
     launch_table launch;  // the launch list that belongs to menu
 };
-// false while a rebuild runs: nothing may be shown now, the request stays pending.
+// false while a build is being handed over, or while the first one is being built: nothing may be
+// shown now, the request stays pending.
 bool begin_showing(shown_menu* shown);
-void end_showing();  // releases what rebuilds retired while the menu was up
+void end_showing();  // releases the builds that were replaced while the menu was up
 launch_table current_launch_list();
 
 // Shutdown: no rebuild begins after this call; waits up to timeout_ms for a running one to end.

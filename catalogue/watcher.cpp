@@ -1,8 +1,9 @@
 // The change watcher. The file system's change notifications are not used: every pass walks both
 // Programs folders and condenses what it saw into a signature, the number of files and a hash of
 // every relative path. A signature that differs from the previous pass's, or a first pass, starts
-// a rebuild of the whole start menu on this thread, between begin_rebuild and end_rebuild, so the
-// main thread never shows a half-built menu. The thread ends once shutdown stops rebuilds.
+// a rebuild of the whole start menu on this thread. The new menu is made beside the one on offer
+// and handed over only when it is complete (menu_publication.h), so a click never waits for a
+// rebuild and never sees a half-built menu. The thread ends once shutdown stops rebuilds.
 //
 // A rebuild that did not run to its end (shutdown cut it short, memory ran out) leaves the previous
 // signature forgotten, so the next pass tries again.
@@ -26,24 +27,23 @@
 #include "presentation/item_bitmaps.h"
 #include "presentation/menu_assembly.h"
 #include "toolkit/menu.h"
+#include "toolkit/numbered_table.h"
 
 namespace {
-
-constexpr int32_t start_menu_number = 0;
 
 struct watcher_state {
     pass_signature previous;                    // written by the watcher thread only
     std::atomic<bool> previous_known{false};    // false: the next pass rebuilds
-    std::atomic<int32_t> rebuilds{0};
     std::atomic<DWORD> interval_ms{watch_interval_ms};
+    const rebuild_observer* observer = nullptr;
 };
 watcher_state g_watcher;
 
-// The steps of a rebuild; false when shutdown cut it short.
-bool rebuild_steps()
+// Makes the new start menu with its pictures under numbers of the build's own, while the previous
+// one stays on offer; false when shutdown cut it short.
+bool build_menu(menu_build* build)
 {
-    release_old_menu(start_menu_number);
-    bool menu_made = create_popup_menu(start_menu_number) != 0;
+    build->menu = static_cast<int32_t>(create_popup_menu(dynamic_number));
     if (rebuild_cancelled())
         return false;
     const programs_roots roots = current_programs_roots();
@@ -51,28 +51,18 @@ bool rebuild_steps()
     if (rebuild_cancelled())
         return false;
     // Without a menu the builder has no target; the launch list is still handed over.
-    if (menu_made) {
+    if (build->menu) {
         build_start_menu(tree, roots);
+        build->pictures = take_entry_bitmaps();
         if (rebuild_cancelled())
             return false;
-        make_folder_bitmap();
-        if (rebuild_cancelled())
-            return false;
-        attach_folder_bitmaps();
+        build->folder_bitmap = make_folder_bitmap();
+        attach_folder_bitmaps(build->menu, build->folder_bitmap);
         if (rebuild_cancelled())
             return false;
     }
-    publish_launch_list(std::move(tree.launch));
+    build->launch = std::move(tree.launch);
     return true;
-}
-
-bool rebuild_to_end()
-{
-    try {
-        return rebuild_steps();
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
 }
 
 // One pass; false once rebuilds are over for good.
@@ -88,9 +78,8 @@ bool watch_once()
         return true;
     if (!begin_rebuild())
         return false;
-    bool complete = rebuild_to_end();
+    bool complete = rebuild_programs_menu();
     end_rebuild();
-    g_watcher.rebuilds.fetch_add(1);
     g_watcher.previous = signature;
     g_watcher.previous_known.store(complete);
     return true;
@@ -131,17 +120,31 @@ VELMORA_CALLBACK DWORD WINAPI watch_programs(void*)
     return 0;
 }
 
-void rebuild_programs_menu()
+bool rebuild_programs_menu()
 {
-    rebuild_to_end();
-}
-
-int32_t watcher_rebuild_count()
-{
-    return g_watcher.rebuilds.load();
+    if (g_watcher.observer)
+        g_watcher.observer->building();
+    menu_build build;
+    bool complete = false;
+    try {
+        complete = build_menu(&build) && hand_over(&build);
+    } catch (const std::bad_alloc&) {
+    }
+    if (!complete) {
+        discard_build(&build);
+        return false;
+    }
+    if (g_watcher.observer)
+        g_watcher.observer->handed_over();
+    return true;
 }
 
 void set_watch_interval(DWORD milliseconds)
 {
     g_watcher.interval_ms.store(milliseconds);
+}
+
+void observe_rebuilds(const rebuild_observer* observer)
+{
+    g_watcher.observer = observer;
 }

@@ -18,11 +18,17 @@ void reset_watcher();
 // stopped for shutdown (stop_rebuilds in menu_publication.h).
 VELMORA_CALLBACK DWORD WINAPI watch_programs(void* argument);
 
-// Rebuilds the lists, menu 0 and its bitmaps, and hands the new launch list over. Runs on the
-// watcher thread between begin_rebuild and end_rebuild.
-void rebuild_programs_menu();
+// Builds the lists, a new start menu and its bitmaps, and hands them over as menu 0 with its launch
+// list. Runs on the watcher thread between begin_rebuild and end_rebuild; false when shutdown cut
+// it short, and then nothing has changed.
+bool rebuild_programs_menu();
 
-// Rebuilds the watcher has run since the process started.
-int32_t watcher_rebuild_count();
 // The pause between two passes; tests shorten it, the program keeps watch_interval_ms.
 void set_watch_interval(DWORD milliseconds);
+// For tests: told on the watcher thread when a rebuild begins to build and when its menu has been
+// handed over.
+struct rebuild_observer {
+    void (*building)();
+    void (*handed_over)();
+};
+void observe_rebuilds(const rebuild_observer* observer);

@@ -1,17 +1,22 @@
 // The pictures beside the start menu's items. Start-up loads the "Grafiken" files on the main
 // thread; every rebuild, on the watcher thread, renders the shell's small icons into fresh 16x16
-// entry bitmaps and the folder bitmap. A build's bitmaps may still be on screen in the menu that
-// is being replaced, so they are given up only through release_old_image.
+// bitmaps and the folder bitmap, which then belong to the build (menu_publication.h releases
+// them with it).
+//
+// The shell answers for a shortcut with the place of its icon in its list of small icons: asking
+// for that place costs less than asking for an icon of one's own, and entries with the same place
+// show the same picture. So each place is drawn once per build, and its entries share the bitmap.
 
 #include "presentation/item_bitmaps.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
+#include <map>
+#include <utility>
 #include <vector>
 
-#include "catalogue/menu_publication.h"
-#include "catalogue/start_menu_fs.h"
 #include "toolkit/image.h"
 #include "toolkit/numbered_table.h"
 
@@ -35,14 +40,16 @@ namespace {
 
 constexpr int entry_bitmap_size = 16;
 constexpr int entry_bitmap_depth = 32;
+constexpr int no_icon = -1;  // the place of the plain white square
 
-// Watcher-thread state of the rebuild.
+// Watcher-thread state of the build being made.
 struct bitmap_state {
-    SHFILEINFOA entry_icon;           // hIcon: the icon of the entry being processed, or nullptr
-    HICON folder_icon;                // the last folder icon the shell gave
-    std::vector<int32_t> build_images;  // entry bitmaps of the current build
-    programs_roots roots;             // where the shortcut files of the entries live
-    bool roots_set;
+    SHFILEINFOA entry_icon;   // iIcon: the fetched icon's place in icon_list, when icon_list is set
+    HIMAGELIST icon_list;     // the shell's own list of small icons, never destroyed here
+    HICON folder_icon;        // the last folder icon the shell gave
+    programs_roots roots;     // where the shortcut files of the entries live
+    std::map<int, int32_t> bitmap_of_icon;  // place in the list (or no_icon): the build's bitmap
+    std::vector<int32_t> bitmaps;           // the build's entry bitmaps, in the order made
 };
 bitmap_state g_bitmaps;
 
@@ -60,7 +67,7 @@ constexpr icon_candidate candidates_backwards[] = {
     {source_user_lnk, false, ".lnk"},
 };
 
-// A white square with the icon drawn over it through its mask.
+// A white square with the icon drawn over it through its mask, opaque.
 void render_icon(int32_t image, HICON icon)
 {
     drawing_target target = image_output(image);
@@ -89,54 +96,63 @@ void compose_banner()
     stop_drawing();
 }
 
-void use_programs_roots(const programs_roots& roots)
+void begin_entry_bitmaps(const programs_roots& roots)
 {
     g_bitmaps.roots = roots;
-    g_bitmaps.roots_set = true;
+    g_bitmaps.bitmap_of_icon.clear();
+    g_bitmaps.bitmaps.clear();
+    g_bitmaps.icon_list = nullptr;
 }
 
 void fetch_entry_icon(const std::string& entry_path, uint8_t sources)
 {
     SHFILEINFOA& record = g_bitmaps.entry_icon;
-    if (record.hIcon)
-        DestroyIcon(record.hIcon);  // one that make_entry_bitmap never took
-    record.hIcon = nullptr;
-    if (!g_bitmaps.roots_set)
-        use_programs_roots(current_programs_roots());
+    g_bitmaps.icon_list = nullptr;
     for (const icon_candidate& candidate : candidates_backwards) {
         if (!(sources & candidate.source))
             continue;
         const std::string& root = candidate.common ? g_bitmaps.roots.common : g_bitmaps.roots.user;
         if (root.empty())
             continue;  // an unknown root must not turn into a path relative to the current folder
-        std::string path = root + entry_path + candidate.extension;
-        // On failure the shell may leave garbage in hIcon (Wine leaves 1): only a success counts.
-        DWORD_PTR found = SHGetFileInfoA(path.c_str(), 0, &record, sizeof record,
-                                         SHGFI_ICON | SHGFI_SMALLICON);
-        if (found && record.hIcon)
+        const std::string path = root + entry_path + candidate.extension;
+        record = {};
+        // Only a success counts: on failure the record may hold anything.
+        if (DWORD_PTR list = SHGetFileInfoA(path.c_str(), 0, &record, sizeof record,
+                                            SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
+            g_bitmaps.icon_list = reinterpret_cast<HIMAGELIST>(list);
             return;
-        record.hIcon = nullptr;
+        }
     }
 }
 
 int32_t make_entry_bitmap()
 {
-    HICON icon = g_bitmaps.entry_icon.hIcon;
-    g_bitmaps.entry_icon.hIcon = nullptr;
-    int32_t image = 0;
-    intptr_t number = create_image(dynamic_number, entry_bitmap_size, entry_bitmap_size,
-                                   entry_bitmap_depth);
-    if (number) {
-        image = static_cast<int32_t>(number);
-        g_bitmaps.build_images.push_back(image);
-        render_icon(image, icon);
-    }
+    const int place = g_bitmaps.icon_list ? g_bitmaps.entry_icon.iIcon : no_icon;
+    if (auto made = g_bitmaps.bitmap_of_icon.find(place); made != g_bitmaps.bitmap_of_icon.end())
+        return made->second;
+    if (static_cast<int32_t>(g_bitmaps.bitmaps.size()) >= max_pictures_per_build)
+        return 0;
+    const intptr_t number = create_image(dynamic_number, entry_bitmap_size, entry_bitmap_size,
+                                         entry_bitmap_depth);
+    if (!number)
+        return 0;
+    const auto image = static_cast<int32_t>(number);
+    HICON icon = place == no_icon ? nullptr : ImageList_GetIcon(g_bitmaps.icon_list, place, ILD_NORMAL);
+    render_icon(image, icon);
     if (icon)
         DestroyIcon(icon);  // the picture lives on in the bitmap
+    g_bitmaps.bitmap_of_icon.emplace(place, image);
+    g_bitmaps.bitmaps.push_back(image);
     return image;
 }
 
-void make_folder_bitmap()
+std::vector<int32_t> take_entry_bitmaps()
+{
+    g_bitmaps.bitmap_of_icon.clear();
+    return std::exchange(g_bitmaps.bitmaps, {});
+}
+
+int32_t make_folder_bitmap()
 {
     HICON small_icon = nullptr;
     if (ExtractIconExA("shell32.dll", 3, nullptr, &small_icon, 1) && small_icon) {
@@ -144,21 +160,10 @@ void make_folder_bitmap()
             DestroyIcon(g_bitmaps.folder_icon);
         g_bitmaps.folder_icon = small_icon;
     }
-    // The previous folder bitmap may still show in the menu on screen.
-    release_old_image(folder_bitmap_image);
-    if (!create_image(folder_bitmap_image, entry_bitmap_size, entry_bitmap_size, entry_bitmap_depth))
-        return;
-    render_icon(folder_bitmap_image, g_bitmaps.folder_icon);
-}
-
-void release_entry_bitmaps()
-{
-    for (int32_t image : g_bitmaps.build_images)
-        release_old_image(image);
-    g_bitmaps.build_images.clear();
-}
-
-int32_t entry_bitmap_count()
-{
-    return static_cast<int32_t>(g_bitmaps.build_images.size());
+    const intptr_t number = create_image(dynamic_number, entry_bitmap_size, entry_bitmap_size,
+                                         entry_bitmap_depth);
+    if (!number)
+        return 0;
+    render_icon(static_cast<int32_t>(number), g_bitmaps.folder_icon);
+    return static_cast<int32_t>(number);
 }

@@ -1,19 +1,19 @@
 #pragma once
 // The pictures of the start menu: the command bitmaps and banner loaded from "Grafiken\" at
-// start-up, the folder bitmap, and one entry bitmap per program entry made from the shell's small
-// icon of its shortcut.
+// start-up, and for every build the folder bitmap and the entry bitmaps, made from the shell's
+// small icons of the entries' shortcuts. Entries whose icons are the same picture share one
+// bitmap, so a build holds as many bitmaps as it shows different pictures.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "catalogue/programs_tree.h"
 
-constexpr int32_t folder_bitmap_image = 1;
-
-// Each entry bitmap is a GDI object, and Windows 7 gives a process 10,000 of them. While a rebuild
-// replaces the menu on screen two builds live at once, so one build pictures at most this many
-// entries; the entries after them in tree order show no picture and work as usual.
-constexpr int32_t max_entry_bitmaps = 4000;
+// Each bitmap is a GDI object, and Windows 7 gives a process 10,000 of them. Three builds may live
+// at once: the one on screen, the one on offer and the one being made. So one build makes at most
+// this many different pictures; an entry whose picture would be one more shows none.
+constexpr int32_t max_pictures_per_build = 3000;
 constexpr int32_t banner_image = 20;
 constexpr int32_t banner_left_icon_image = 21;
 constexpr int32_t banner_right_icon_image = 22;
@@ -29,14 +29,17 @@ extern const graphics_file graphics_files[13];
 void load_graphics();
 void compose_banner();
 
-// Rebuild, watcher thread. The start-menu folders that fetch_entry_icon looks in; until the first
-// call it asks the system for the current ones.
-void use_programs_roots(const programs_roots& roots);
+// Rebuild, watcher thread. A build's pictures begin with begin_entry_bitmaps, which names the
+// start-menu folders that fetch_entry_icon looks in, and end with take_entry_bitmaps.
+void begin_entry_bitmaps(const programs_roots& roots);
 // sources: which shortcut files stand behind the entry (programs_tree.h). The icon comes from the
-// last of them, in the launcher's order, for which the shell gives one.
+// last of them, in the launcher's order, for which the shell gives one: its place in the shell's
+// list of small icons, which is the same for the same picture.
 void fetch_entry_icon(const std::string& entry_path, uint8_t sources);
-int32_t make_entry_bitmap();  // number of the new 16x16 entry bitmap
-void make_folder_bitmap();
-// Releases the entry bitmaps of the previous build (whose menu is already gone or retired).
-void release_entry_bitmaps();
-int32_t entry_bitmap_count();
+// The number of the 16x16 bitmap of the fetched icon, made at its first use in the build and shared
+// from then on; 0 when the build has made all the pictures it may.
+int32_t make_entry_bitmap();
+// The image numbers of the build's entry bitmaps, which now belong to the caller.
+std::vector<int32_t> take_entry_bitmaps();
+// A new folder bitmap for the build, under a number of its own; 0 when it cannot be made.
+int32_t make_folder_bitmap();

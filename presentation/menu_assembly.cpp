@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "catalogue/menu_publication.h"
-#include "catalogue/start_menu_fs.h"
 #include "presentation/item_bitmaps.h"
 #include "presentation/menu_plan.h"
 #include "toolkit/image.h"
@@ -19,7 +18,6 @@ static_assert(start_menu_limits.max_depth == max_menu_depth, "the plan nests as 
 
 namespace {
 
-constexpr int32_t start_menu = 0;
 // The folder bitmap reaches five passes of two levels below "Programs", positions 0 to 100.
 constexpr int folder_bitmap_passes = 5;
 constexpr int folder_bitmap_last_position = 100;
@@ -46,8 +44,6 @@ void add_entry(const programs_tree& tree, const plan_step& step)
     HMENU target = menu_append_target();
     int position = append_item([&] { add_menu_item(step.id, step.caption.c_str()); });
     if (position < 0)
-        return;
-    if (entry_bitmap_count() >= max_entry_bitmaps)
         return;
     auto index = static_cast<std::size_t>(step.tree_index);
     uint8_t sources = index < tree.sources.size() ? tree.sources[index] : 0;
@@ -79,15 +75,10 @@ void mark_submenus(HMENU menu, HBITMAP folder, std::vector<HMENU>* found)
 
 }  // namespace
 
-void build_start_menu(const programs_tree& tree)
-{
-    build_start_menu(tree, current_programs_roots());
-}
-
 void build_start_menu(const programs_tree& tree, const programs_roots& roots)
 {
-    release_entry_bitmaps();
-    use_programs_roots(roots);
+    begin_entry_bitmaps(roots);
+    const int32_t menu = menu_being_built();
     menu_plan plan = plan_start_menu(tree.tree);
     // Submenus not opened (refused by the system, or skipped after cancellation or below a refused
     // one): they are always the innermost of the plan's open submenus, so the close steps meant
@@ -125,13 +116,13 @@ void build_start_menu(const programs_tree& tree, const programs_roots& roots)
     }
     for (const plan_step& step : plan.steps)
         if (step.action == plan_action::add_command && step.greyed)
-            disable_menu_item(start_menu, step.id, 1);
+            disable_menu_item(menu, step.id, 1);
 }
 
-void attach_folder_bitmaps()
+void attach_folder_bitmaps(int32_t menu, int32_t folder_bitmap)
 {
-    HMENU top = menu_handle(start_menu);
-    auto folder = static_cast<HBITMAP>(image_handle(folder_bitmap_image));
+    HMENU top = menu_handle(menu);
+    auto folder = static_cast<HBITMAP>(image_handle(folder_bitmap));
     HMENU programs = top ? GetSubMenu(top, 0) : nullptr;
     if (!programs)
         return;

@@ -1,13 +1,15 @@
 #pragma once
-// Assembles menu 0, the start menu, from the Programs tree: a submenu per folder, a numbered item
-// per entry (ids 1 to N in tree order), then the fixed commands; and attaches the bitmaps.
+// Assembles a start menu from the Programs tree: a submenu per folder, a numbered item per entry
+// (ids 1 to N in tree order), then the fixed commands; and attaches the bitmaps.
+
+#include <cstdint>
 
 #include "catalogue/programs_tree.h"
 
-// Precondition: create_popup_menu(0) has just made an empty menu 0. Releases the entry bitmaps
-// of the previous build through the menu publication. The entries' icons come from the current
-// start-menu folders, or from roots.
-void build_start_menu(const programs_tree& tree);
+// Precondition: create_popup_menu has just made the build's empty menu, the builder's target.
+// The entries' pictures come from the shortcut files below roots; they belong to the build (take
+// them with take_entry_bitmaps).
 void build_start_menu(const programs_tree& tree, const programs_roots& roots);
-// Precondition: build_start_menu has run and make_folder_bitmap has made image 1.
-void attach_folder_bitmaps();
+// Gives the submenu items of the build's menu the folder bitmap: "Programs" and the folders below
+// it to depth 11, the first 101 items of each submenu.
+void attach_folder_bitmaps(int32_t menu, int32_t folder_bitmap);

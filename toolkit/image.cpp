@@ -361,6 +361,29 @@ HANDLE detach_image(int32_t number)
     return take_out(number);
 }
 
+HANDLE move_image(int32_t from, int32_t to)
+{
+    if (from == dynamic_number || to == dynamic_number || from == to)
+        return nullptr;
+    exclusive_lock lock(&g_table_lock);
+    HANDLE replaced = nullptr;
+    if (image_record* old = g_images.find(to); old && old->handle) {
+        replaced = old->handle;
+        g_images.release(to);
+    }
+    image_record* source = g_images.find(from);
+    if (!source || !source->handle)
+        return replaced;
+    const image_record moving = *source;
+    g_images.release(from);
+    int32_t number = to;
+    if (image_record* target = g_images.claim(&number))
+        *target = moving;
+    else
+        release_image_handle(moving.handle);  // no memory for the slot: nothing can show it
+    return replaced;
+}
+
 void free_all_images()
 {
     exclusive_lock lock(&g_table_lock);

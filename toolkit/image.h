@@ -40,6 +40,9 @@ bool image_details(int32_t number, image_info* info);
 void free_image(int32_t number);      // dynamic_number itself is ignored
 // Takes the image out of the table without releasing it; the caller releases the handle later.
 HANDLE detach_image(int32_t number);
+// Moves the image under from to the number to. The image that to held is taken out of the table
+// and handed back, for the caller to release; nullptr for none.
+HANDLE move_image(int32_t from, int32_t to);
 void free_all_images();
 int32_t live_image_count();
 

@@ -137,6 +137,11 @@ HMENU menu_append_target()
     return g_builder.target;
 }
 
+int32_t menu_being_built()
+{
+    return g_builder.target ? g_builder.current : 0;
+}
+
 void disable_menu_item(int32_t number, UINT id, int32_t state)
 {
     if (menu_record* record = find_menu(number))
@@ -181,6 +186,29 @@ void free_menu(int32_t number)
     DestroyMenu(record->menu);  // and every submenu appended to it
     forget_builder_menu(number);
     g_menus.release(number);
+}
+
+HMENU move_menu(int32_t from, int32_t to)
+{
+    if (from == to)
+        return nullptr;
+    HMENU replaced = detach_menu(to);
+    menu_record* source = find_menu(from);
+    if (!source)
+        return replaced;
+    const menu_record moving = *source;
+    g_menus.release(from);
+    int32_t number = to;
+    menu_record* target = g_menus.claim(&number);
+    if (!target) {  // no memory for the slot: the menu cannot live on under any number
+        DestroyMenu(moving.menu);
+        forget_builder_menu(from);
+        return replaced;
+    }
+    *target = moving;
+    if (g_builder.target && g_builder.current == from)
+        g_builder.current = to;
+    return replaced;
 }
 
 HMENU detach_menu(int32_t number)

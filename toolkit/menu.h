@@ -25,6 +25,7 @@ HMENU open_submenu(const char* caption);
 void close_submenu();  // ignored at depth 0
 int32_t menu_depth();
 HMENU menu_append_target();  // the menu that the next item goes into
+int32_t menu_being_built();  // the number of the menu create_popup_menu made last; 0 for none
 
 void disable_menu_item(int32_t number, UINT id, int32_t state);
 
@@ -43,3 +44,6 @@ bool menu_exists(int32_t number);
 void free_menu(int32_t number);
 // Takes the menu out of the table without destroying it; the caller destroys it later.
 HMENU detach_menu(int32_t number);
+// Moves the menu under from to the number to, which may be built on further. The menu that to
+// held is taken out of the table and handed back, for the caller to destroy; nullptr for none.
+HMENU move_menu(int32_t from, int32_t to);

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <atomic>
 #include <string>
 
 #include "catalogue/menu_publication.h"
@@ -20,6 +21,9 @@
 namespace {
 
 constexpr DWORD quick_interval_ms = 100;
+
+std::atomic<int32_t> g_handed_over{0};
+const rebuild_observer counter = {[] {}, [] { ++g_handed_over; }};
 const std::string test_folder = "Programs\\Velmora Test\\";
 
 class Watcher : public testing::Test {
@@ -69,12 +73,13 @@ protected:
         reset_menu_publication();
         reset_watcher();
         set_watch_interval(interval_ms);
-        base_ = watcher_rebuild_count();
+        observe_rebuilds(&counter);
+        base_ = g_handed_over.load();
         thread_ = CreateThread(nullptr, 0, watch_programs, nullptr, 0, nullptr);
         ASSERT_NE(thread_, nullptr);
     }
 
-    int32_t rebuilds() const { return watcher_rebuild_count() - base_; }
+    int32_t rebuilds() const { return g_handed_over.load() - base_; }
 
     // Waits for the count-th rebuild, then lets several passes go by that must not add another.
     void expect_rebuilds(int32_t count, const path_list& launch)

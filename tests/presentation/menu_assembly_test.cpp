@@ -11,6 +11,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,18 +23,43 @@
 #include "tests/support/test_support.h"
 #include "toolkit/image.h"
 #include "toolkit/menu.h"
+#include "toolkit/numbered_table.h"
 
 namespace {
 
-// One rebuild, in the order the change watcher runs it.
+// A tree whose entries all stand for the same shortcut files (sources 0: none).
+programs_tree tree_of(const path_list& elements, uint8_t sources = 0)
+{
+    programs_tree tree{elements, {}, {}, 0};
+    for (const std::string& element : elements)
+        tree.sources.push_back(element.back() == '\\' ? 0 : sources);
+    return tree;
+}
+
+// A build as the change watcher makes it, beside the menu on offer.
+menu_build build_of(const programs_tree& tree, const programs_roots& roots)
+{
+    menu_build build;
+    build.menu = static_cast<int32_t>(create_popup_menu(dynamic_number));
+    EXPECT_NE(build.menu, 0);
+    build_start_menu(tree, roots);
+    build.pictures = take_entry_bitmaps();
+    build.folder_bitmap = make_folder_bitmap();
+    attach_folder_bitmaps(build.menu, build.folder_bitmap);
+    EXPECT_EQ(menu_depth(), 0);
+    return build;
+}
+
+// One rebuild: the build, then its hand-over as menu 0.
+void rebuild(const programs_tree& tree, const programs_roots& roots = {})
+{
+    menu_build build = build_of(tree, roots);
+    ASSERT_TRUE(hand_over(&build));
+}
+
 void rebuild(const path_list& elements)
 {
-    release_old_menu(0);
-    ASSERT_NE(create_popup_menu(0), 0);
-    build_start_menu(programs_tree{elements, std::vector<uint8_t>(elements.size(), 0), {}, 0}, programs_roots{});
-    make_folder_bitmap();
-    attach_folder_bitmaps();
-    EXPECT_EQ(menu_depth(), 0);
+    rebuild(tree_of(elements));
 }
 
 struct item {
@@ -131,7 +157,7 @@ protected:
     }
     void TearDown() override
     {
-        release_entry_bitmaps();
+        take_entry_bitmaps();
         free_menu(0);
         free_all_images();
         reset_menu_publication();
@@ -155,8 +181,7 @@ TEST_F(StartMenuAssembly, BuildsTheExampleTreeWithEveryBitmap)
     item a = item_at(programs, 0);
     item c = item_at(GetSubMenu(programs, 1), 0);
     EXPECT_TRUE(shows_entry_bitmap(a));
-    EXPECT_TRUE(shows_entry_bitmap(c));
-    EXPECT_NE(a.checked, c.checked);
+    EXPECT_EQ(a.checked, c.checked) << "the same picture is one bitmap";
     for (int position = 2; position < 13; ++position) {
         item command = item_at(top, position);
         for (const fixed_command& row : fixed_commands) {
@@ -167,7 +192,6 @@ TEST_F(StartMenuAssembly, BuildsTheExampleTreeWithEveryBitmap)
             EXPECT_EQ((command.state & MFS_GRAYED) != 0, row.greyed) << row.id;
         }
     }
-    EXPECT_EQ(entry_bitmap_count(), 2);
 
     rebuild({"Programs\\", "Programs\\Editor", "Programs\\Games\\", "Programs\\Tools\\", "Programs\\Tools\\Calc",
              "Programs\\Tools\\Notes", "Programs\\Tools\\Extra\\", "Programs\\Tools\\Extra\\Backup"});
@@ -202,25 +226,18 @@ TEST_F(StartMenuAssembly, DeepFoldersAndAmpersandsStayUsableAndFolderBitmapsReac
     EXPECT_EQ(item_at(programs_menu(), 101).checked, nullptr);
 }
 
-TEST_F(StartMenuAssembly, RebuildsReleaseTheirPredecessorsPictures)
+// A rebuild cancelled for shutdown adds no more entries, and it is never handed over.
+TEST_F(StartMenuAssembly, ACancelledRebuildStopsAddingEntriesAndIsNotHandedOver)
 {
-    HBITMAP previous_folder = nullptr;
-    for (int build = 1; build <= 10; ++build) {
-        path_list elements = {"Programs\\"};
-        for (int i = 0; i < build * 3; ++i)
-            elements.push_back(std::string("Programs\\e").append(std::to_string(i)));
-        rebuild(elements);
-        // The ten command pictures, the folder bitmap and this build's entries: nothing older.
-        EXPECT_EQ(live_image_count(), 10 + 1 + build * 3) << "build " << build;
-        EXPECT_EQ(GetObjectType(previous_folder), 0u) << "build " << build;
-        previous_folder = folder_bitmap();
-    }
-
-    // A rebuild cancelled for shutdown adds no more entries; the commands are all there.
+    rebuild({"Programs\\", "Programs\\a"});
     ASSERT_TRUE(stop_rebuilds(0));
-    rebuild({"Programs\\", "Programs\\a", "Programs\\B\\", "Programs\\B\\c"});
-    EXPECT_EQ(describe(programs_menu()), "");
-    EXPECT_EQ(GetMenuItemCount(menu_handle(0)), 13);
+    menu_build build = build_of(tree_of({"Programs\\", "Programs\\b", "Programs\\C\\", "Programs\\C\\d"}), {});
+    EXPECT_EQ(describe(GetSubMenu(menu_handle(build.menu), 0)), "");
+    EXPECT_EQ(GetMenuItemCount(menu_handle(build.menu)), 13);
+    EXPECT_FALSE(hand_over(&build));
+    discard_build(&build);
+    EXPECT_EQ(describe(programs_menu()), "a#1");
+    EXPECT_EQ(live_image_count(), 10 + 2);  // the commands' and the offered build's
 }
 
 TEST_F(StartMenuAssembly, AMenuOnScreenKeepsItsPicturesUntilItCloses)
@@ -251,7 +268,7 @@ protected:
         ASSERT_FALSE((base_ = test::make_temp_folder("pictures")).empty());
         roots_ = {base_ + "user\\", base_ + "common\\"};
         ASSERT_TRUE(test::make_folders(roots_.user + "Programs") && test::make_folders(roots_.common + "Programs"));
-        use_programs_roots(roots_);
+        begin_entry_bitmaps(roots_);
     }
     void TearDown() override
     {
@@ -289,21 +306,58 @@ TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
         {"nothing left on disk: a white square", "Programs\\gone", source_user_lnk | source_common_url, white},
         {"no sources at all: a white square", "Programs\\x", 0, white},
     };
+    std::set<std::vector<COLORREF>> pictures;
     for (const auto& row : rows) {
+        pictures.insert(row.expected);
         fetch_entry_icon(row.entry, row.sources);
         const auto picture = static_cast<HBITMAP>(image_handle(make_entry_bitmap()));
         EXPECT_EQ(test::bitmap_pixels(picture), row.expected) << row.what;
         EXPECT_TRUE(test::opaque(picture)) << row.what;
     }
-    EXPECT_EQ(entry_bitmap_count(), 6);
+    EXPECT_EQ(take_entry_bitmaps().size(), pictures.size()) << "one bitmap for each picture";
 
     // The folder bitmap: the shell's folder icon on white.
-    make_folder_bitmap();
+    const auto folder_picture = static_cast<HBITMAP>(image_handle(make_folder_bitmap()));
     HICON folder = nullptr;
     ASSERT_EQ(ExtractIconExA("shell32.dll", 3, nullptr, &folder, 1), 1u);
-    EXPECT_EQ(test::bitmap_pixels(static_cast<HBITMAP>(image_handle(folder_bitmap_image))), test::icon_on_white(folder));
-    EXPECT_TRUE(test::opaque(static_cast<HBITMAP>(image_handle(folder_bitmap_image))));
+    EXPECT_EQ(test::bitmap_pixels(folder_picture), test::icon_on_white(folder));
+    EXPECT_TRUE(test::opaque(folder_picture));
     DestroyIcon(folder);
+}
+
+// Entries with the same icon share one bitmap; after ten rebuilds only the last build's pictures
+// and the fixed ones are alive.
+TEST_F(ItemBitmaps, EntriesShareTheBitmapOfTheirPictureAndRebuildsKeepOnlyTheLastBuilds)
+{
+    const std::string programs = roots_.user + "Programs\\";
+    ASSERT_TRUE(test::write_file(base_ + "red.ico", test::ico_bytes(16, RGB(255, 0, 0), 3)));
+    ASSERT_TRUE(test::write_file(base_ + "blue.ico", test::ico_bytes(16, RGB(0, 0, 255), 3)));
+    ASSERT_TRUE(launcher_shortcut(programs + "a.lnk", base_ + "red.ico"));
+    ASSERT_TRUE(launcher_shortcut(programs + "b.lnk", base_ + "red.ico"));
+    ASSERT_TRUE(launcher_shortcut(programs + "c.lnk", base_ + "blue.ico"));
+    ASSERT_TRUE(test::create_internet_shortcut(programs + "d.url", "http://example.invalid/"));
+    const programs_tree four = tree_of({"Programs\\", "Programs\\a", "Programs\\b", "Programs\\c"}, source_user_lnk);
+    programs_tree with_url = four;
+    with_url.tree.push_back("Programs\\d");
+    with_url.sources.push_back(source_user_url);
+    const programs_tree two = tree_of({"Programs\\", "Programs\\a", "Programs\\b"}, source_user_lnk);
+
+    HBITMAP previous_folder = nullptr;
+    for (int build = 1; build <= 10; ++build) {
+        const bool large = build % 2;
+        rebuild(large ? with_url : two, roots_);
+        // The ten command pictures, the folder bitmap and this build's different pictures.
+        EXPECT_EQ(live_image_count(), 10 + 1 + (large ? 3 : 1)) << "build " << build;
+        EXPECT_EQ(GetObjectType(previous_folder), 0u) << "build " << build;
+        previous_folder = folder_bitmap();
+    }
+    rebuild(with_url, roots_);
+    const HBITMAP a = item_at(programs_menu(), 0).checked, b = item_at(programs_menu(), 1).checked,
+                  c = item_at(programs_menu(), 2).checked, d = item_at(programs_menu(), 3).checked;
+    EXPECT_EQ(a, b);
+    EXPECT_TRUE(a && c && d && a != c && a != d && c != d);
+    EXPECT_EQ(test::pixel_at(a, 8, 8), RGB(255, 0, 0));
+    EXPECT_EQ(test::pixel_at(c, 8, 8), RGB(0, 0, 255));
 }
 
 // Every picture but Suchen.bmp, from the current folder: the banner gets both icons 9 pixels in

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -416,6 +417,45 @@ COLORREF screen_pixel(int x, int y)
     COLORREF colour = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return colour;
+}
+
+int live_gdi_objects()
+{
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic,
+                                  nullptr) != 0)
+        return -1;
+    auto* peb = reinterpret_cast<const unsigned char*>(basic.PebBaseAddress);
+#if defined(__x86_64__)
+    const unsigned char* table = *reinterpret_cast<const unsigned char* const*>(peb + 0xF8);
+    const size_t entry_size = 24, type_offset = 14;
+#else
+    const unsigned char* table = *reinterpret_cast<const unsigned char* const*>(peb + 0x94);
+    const size_t entry_size = 16, type_offset = 10;
+#endif
+    if (!table)
+        return -1;
+    int count = 0;
+    for (size_t i = 0; i < 65536; ++i)
+        if (table[i * entry_size + type_offset])
+            ++count;
+    return count;
+}
+
+int unpictured_entries(HMENU menu)
+{
+    int count = 0;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item);
+        if (item.hSubMenu)
+            count += unpictured_entries(item.hSubMenu);
+        else if (item.wID >= 1 && item.wID <= 10000 && !item.hbmpUnchecked)
+            ++count;
+    }
+    return count;
 }
 
 }  // namespace test

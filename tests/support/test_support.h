@@ -76,4 +76,10 @@ void press_key(WORD virtual_key, bool shift = false);
 // The colour of a screen pixel (COLORREF layout).
 COLORREF screen_pixel(int x, int y);
 
+// Live GDI objects of this process: the entries in use in its GDI handle table (a field of the
+// process environment block that Wine keeps exactly up to date; -1 when it cannot be read).
+int live_gdi_objects();
+// The program entries (ids 1 to 10000) of a menu and its submenus that show no bitmap.
+int unpictured_entries(HMENU menu);
+
 }  // namespace test

@@ -75,6 +75,7 @@ bool start_velmora(velmora_session& session, const std::string& program, const s
         {"VELMORA_RECORD_LOG", session.record_log},
         {"VELMORA_TASKBAR_EDGE", options.taskbar_edge >= 0 ? std::to_string(options.taskbar_edge) : ""},
         {"VELMORA_WATCH_INTERVAL", options.watch_interval_ms ? std::to_string(options.watch_interval_ms) : ""},
+        {"VELMORA_HOLD_REBUILDS", options.hold_rebuilds},
     };
     for (const auto& [name, value] : settings)
         if (!value.empty())

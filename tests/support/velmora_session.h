@@ -34,6 +34,8 @@ struct start_options {
     bool unprivileged = false;
     // Switches of the recording build set to 1, such as "VELMORA_DROP_HOOK".
     std::vector<const char*> switches;
+    // The name of an auto-reset event that every rebuild waits for once it has begun.
+    std::string hold_rebuilds;
 };
 
 // Starts program (a file of the build's bin folder, or a full path) with its folder as current
