@@ -1,8 +1,9 @@
 // A whole rebuild as the change watcher runs it (scan both roots, build the new start menu beside
 // the one on offer, hand it over), on Programs folders of 1,000 and 10,000 entries whose shortcuts
 // use 20 different icons, in folders of 50 as on real machines. Beside it, what a picture costs at
-// the shell: asking for a shortcut's small icon, against asking for its place in the shell's list
-// of small icons, which the rebuild does, drawing each place once per build.
+// the shell, per shortcut: its small icon, against its place in the shell's list of small icons,
+// both asked for by path; and the place as the rebuild asks for it, by the file's name in its
+// folder bound once (fetch_entry_icon), drawing each place once per build.
 // Prints "BENCH<TAB>name<TAB>value<TAB>unit" lines; a ratio near 10 means a linear rebuild.
 
 #include <windows.h>
@@ -14,7 +15,9 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "catalogue/start_menu_fs.h"
 #include "catalogue/watcher.h"
+#include "presentation/item_bitmaps.h"
 #include "tests/support/test_support.h"
 #include "toolkit/image.h"
 #include "toolkit/menu.h"
@@ -55,6 +58,16 @@ double rebuild(int entries, const std::vector<std::string>& templates)
         report("shell_icon_lookup", entries, icon, "ms");
         report("shell_index_lookup", entries, index, "ms");
         report("shell_icon_to_index", entries, index > 0 ? icon / index : 0, "ratio");
+        std::vector<double> fetches;
+        begin_entry_bitmaps(current_programs_roots());
+        for (const std::string& path : paths) {
+            const std::size_t programs = path.find("Programs\\");
+            const double start = bench::now_ms();
+            fetch_entry_icon(path.substr(programs, path.size() - programs - 4), source_user_lnk);
+            fetches.push_back(bench::now_ms() - start);
+        }
+        take_entry_bitmaps();
+        report("fetch_entry_icon", entries, bench::median(fetches), "ms");
     }
     const double start = bench::now_ms();
     if (!rebuild_programs_menu())

@@ -6,12 +6,16 @@
 // The shell answers for a shortcut with the place of its icon in its list of small icons: asking
 // for that place costs less than asking for an icon of one's own, and entries with the same place
 // show the same picture. So each place is drawn once per build, and its entries share the bitmap.
+// The question names the file by its folder, bound once for all the entries in it, and its name:
+// given a whole path, the shell parses every folder above the file again, each time, which costs
+// more than the rest of the answer.
 
 #include "presentation/item_bitmaps.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <map>
 #include <utility>
@@ -42,6 +46,13 @@ constexpr int entry_bitmap_size = 16;
 constexpr int entry_bitmap_depth = 32;
 constexpr int no_icon = -1;  // the place of the plain white square
 
+// A folder of shortcut files as the shell knows it, bound for the questions about its files.
+struct bound_folder {
+    std::string path;           // the folder's absolute path; "" when none is bound
+    IShellFolder* folder;
+    LPITEMIDLIST location;      // its absolute item list
+};
+
 // Watcher-thread state of the build being made.
 struct bitmap_state {
     SHFILEINFOA entry_icon;   // iIcon: the fetched icon's place in icon_list, when icon_list is set
@@ -50,8 +61,68 @@ struct bitmap_state {
     programs_roots roots;     // where the shortcut files of the entries live
     std::map<int, int32_t> bitmap_of_icon;  // place in the list (or no_icon): the build's bitmap
     std::vector<int32_t> bitmaps;           // the build's entry bitmaps, in the order made
+    bound_folder user_folder;               // the folders last asked about under each root
+    bound_folder common_folder;
 };
 bitmap_state g_bitmaps;
+
+void unbind(bound_folder* bound)
+{
+    if (bound->folder)
+        bound->folder->Release();
+    CoTaskMemFree(bound->location);
+    *bound = {};
+}
+
+std::wstring wide(const std::string& text)
+{
+    std::wstring result(text.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
+                                           static_cast<int>(result.size()));
+    result.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return result;
+}
+
+// Binds folder (an absolute path ending in "\") unless it is bound already; false when the shell
+// cannot reach it.
+bool bind(bound_folder* bound, const std::string& folder)
+{
+    if (bound->folder && bound->path == folder)
+        return true;
+    unbind(bound);
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop)))
+        return false;
+    std::wstring name = wide(folder);
+    LPITEMIDLIST location = nullptr;
+    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, &location, nullptr)) &&
+        SUCCEEDED(desktop->BindToObject(location, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&bound->folder)))) {
+        bound->path = folder;
+        bound->location = location;
+    } else {
+        CoTaskMemFree(location);
+    }
+    desktop->Release();
+    return bound->folder != nullptr;
+}
+
+// The shell's answer for the file name in the bound folder; 0 when it has none.
+DWORD_PTR small_icon_place(const bound_folder& bound, const std::string& name, SHFILEINFOA* record)
+{
+    std::wstring file = wide(name);
+    LPITEMIDLIST child = nullptr;
+    if (FAILED(bound.folder->ParseDisplayName(nullptr, nullptr, file.data(), nullptr, &child, nullptr)))
+        return 0;
+    DWORD_PTR list = 0;
+    if (LPITEMIDLIST whole = ILCombine(bound.location, child)) {
+        *record = {};
+        list = SHGetFileInfoA(reinterpret_cast<const char*>(whole), 0, record, sizeof *record,
+                              SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        CoTaskMemFree(whole);
+    }
+    CoTaskMemFree(child);
+    return list;
+}
 
 // The shortcut candidates of an entry, from the last one the launcher tries to the first: the
 // last existing candidate that yields an icon is the one the menu shows.
@@ -98,6 +169,8 @@ void compose_banner()
 
 void begin_entry_bitmaps(const programs_roots& roots)
 {
+    unbind(&g_bitmaps.user_folder);
+    unbind(&g_bitmaps.common_folder);
     g_bitmaps.roots = roots;
     g_bitmaps.bitmap_of_icon.clear();
     g_bitmaps.bitmaps.clear();
@@ -114,11 +187,12 @@ void fetch_entry_icon(const std::string& entry_path, uint8_t sources)
         const std::string& root = candidate.common ? g_bitmaps.roots.common : g_bitmaps.roots.user;
         if (root.empty())
             continue;  // an unknown root must not turn into a path relative to the current folder
-        const std::string path = root + entry_path + candidate.extension;
-        record = {};
+        const std::size_t name = entry_path.rfind('\\') + 1;  // entry paths begin with "Programs\"
+        bound_folder& folder = candidate.common ? g_bitmaps.common_folder : g_bitmaps.user_folder;
+        if (!bind(&folder, root + entry_path.substr(0, name)))
+            continue;
         // Only a success counts: on failure the record may hold anything.
-        if (DWORD_PTR list = SHGetFileInfoA(path.c_str(), 0, &record, sizeof record,
-                                            SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
+        if (DWORD_PTR list = small_icon_place(folder, entry_path.substr(name) + candidate.extension, &record)) {
             g_bitmaps.icon_list = reinterpret_cast<HIMAGELIST>(list);
             return;
         }
@@ -148,6 +222,8 @@ int32_t make_entry_bitmap()
 
 std::vector<int32_t> take_entry_bitmaps()
 {
+    unbind(&g_bitmaps.user_folder);
+    unbind(&g_bitmaps.common_folder);
     g_bitmaps.bitmap_of_icon.clear();
     return std::exchange(g_bitmaps.bitmaps, {});
 }
