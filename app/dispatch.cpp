@@ -5,7 +5,7 @@
 #include "about/about_window.h"
 #include "about/product.h"
 #include "app/session_ops.h"
-#include "app/velmora.h"
+#include "app/app_state.h"
 #include "catalogue/start_menu_fs.h"
 #include "presentation/commands.h"
 #include "toolkit/process.h"

@@ -18,7 +18,7 @@
 
 #include "app/placement.h"
 #include "app/session_ops.h"
-#include "app/velmora.h"
+#include "app/app_state.h"
 #include "catalogue/menu_publication.h"
 #include "toolkit/process.h"
 
@@ -29,20 +29,6 @@ RECT g_hook_button_rect;
 RECT g_placement_button_rect;
 
 }  // namespace
-
-HWND find_start_button()
-{
-    return FindWindowA("Button", nullptr);
-}
-
-HWND current_start_button()
-{
-    if (!g_app.start_button || !IsWindow(g_app.start_button)) {
-        if (HWND button = find_start_button())
-            g_app.start_button = button;
-    }
-    return g_app.start_button;
-}
 
 VELMORA_CALLBACK LRESULT CALLBACK start_button_hook(int code, WPARAM message, LPARAM event)
 {

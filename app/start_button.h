@@ -4,11 +4,6 @@
 
 #include <windows.h>
 
-// The first top-level window of class "Button", whatever its title; nullptr when there is none.
-HWND find_start_button();
-// The stored Start button, looked up again when the stored window no longer exists.
-HWND current_start_button();
-
 LRESULT CALLBACK start_button_hook(int code, WPARAM message, LPARAM event);
 // Installs a fresh hook, and only then removes the one before, so that no press goes by unseen.
 // Windows 7 removes a low-level hook that once answered too slowly, without telling the program;

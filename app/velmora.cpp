@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "about/product.h"
+#include "app/app_state.h"
 #include "app/dispatch.h"
 #include "app/start_button.h"
 #include "catalogue/watcher.h"
@@ -26,11 +26,7 @@
 #include "toolkit/version_table.h"
 #include "toolkit/window.h"
 
-app_state g_app;
-
 namespace {
-
-constexpr int32_t main_window_number = 0;
 
 constexpr char error_caption[] = "Fehler";
 constexpr char unsupported_system_text[] =
@@ -38,27 +34,14 @@ constexpr char unsupported_system_text[] =
     "Um diese Anwendung ausführen zu können, benötigen Sie das Betriebssystem ''Windows 7''.";
 constexpr char no_start_button_text[] = "Das Windows-Startmenü konnte nicht gefunden werden.";
 
-std::string main_window_title()
-{
-    return std::string(product_name) + " " + version_text;
-}
-
-bool open_main_window(HWND owner)
-{
-    return open_window(main_window_number, 0, 0, 0, 0, main_window_title().c_str(),
-                       window_invisible, owner) != 0;
-}
-
 void init_libraries()
 {
     init_image_library();
     init_window_library();
     init_control_library();
     init_menu_library();
-    init_process_library();
     InitCommonControls();
     CoInitialize(nullptr);
-    init_thread_library();
 }
 
 [[noreturn]] void shut_down_process()
@@ -73,24 +56,13 @@ void init_libraries()
     close_thread_handles();
     if (no_rebuild_running)
         free_all_images();
-    end_control_library();
     close_all_windows();
     if (no_rebuild_running)
         heap_destroy_private();
     ExitProcess(0);
 }
 
-}  // namespace
-
-HWND main_window()
-{
-    HWND window = window_handle(main_window_number);
-    if (window && IsWindow(window))
-        return window;
-    open_main_window(current_start_button());
-    return window_handle(main_window_number);
-}
-
+// One turn of the main loop; false once the loop should end.
 bool run_main_loop_turn()
 {
     g_app.last_event = wait_event(static_cast<int32_t>(main_loop_wait_ms));
@@ -122,6 +94,8 @@ bool run_main_loop_turn()
     }
     return g_app.quit_requested.load() == 0;
 }
+
+}  // namespace
 
 [[noreturn]] void velmora_main()
 {

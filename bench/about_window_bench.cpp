@@ -146,9 +146,7 @@ bool run_unmanaged_child()
             CloseHandle(info.hThread);
             test::child_process child = {info.hProcess, info.dwProcessId};
             exit_code = test::wait_exit(child, child_timeout_ms);
-            if (exit_code == -1)
-                test::kill_process(child);
-            test::close_process(child);
+            test::end_process(child);
         }
         for (HANDLE handle : {startup.hStdOutput, startup.hStdError})
             if (handle)

@@ -77,8 +77,7 @@ int main()
     Sleep(idle_ms);
     double sleeper_cpu = sleeper_cpu_now() - sleeper_start;
     double server_with_sleeper = linux_cpu_ms(server) - server_start;
-    test::kill_process(sleeper);
-    test::close_process(sleeper);
+    test::end_process(sleeper);
 
     test::velmora_session session;
     if (!test::start_fake_shell(session) || !test::start_velmora(session, "Velmora.exe")) {

@@ -57,8 +57,6 @@ launch_times measure_launches(const std::string& file, const std::string& parame
 int main()
 {
     CoInitialize(nullptr);
-    init_process_library();
-    init_thread_library();
 
     const std::string folder = test::make_temp_folder("process_bench");
     const std::string program = folder + "record_launch.exe";
@@ -71,21 +69,13 @@ int main()
     }
 
     constexpr int rounds = 15;
-    run_program(program.c_str(), ("\"" + log + "\"").c_str(), "", run_wait);  // the first start loads more
+    measure_launches(program, "\"" + log + "\"", log, 1);  // the first start loads more
     const launch_times direct = measure_launches(program, "\"" + log + "\"", log, rounds);
     const launch_times shell = measure_launches(link, "", log, rounds);
     bench::report("run_program program: returned (median)", direct.returned_ms, "ms", 3);
     bench::report("run_program program: started (median)", direct.started_ms, "ms", 3);
     bench::report("run_program shortcut: returned (median)", shell.returned_ms, "ms", 3);
     bench::report("run_program shortcut: started (median)", shell.started_ms, "ms", 3);
-
-    std::vector<double> waited;
-    for (int i = 0; i < rounds; ++i) {
-        const double start = bench::now_ms();
-        run_program(program.c_str(), ("\"" + log + "\"").c_str(), "", run_wait | run_hide);
-        waited.push_back(bench::now_ms() - start);
-    }
-    bench::report("run_program program with wait: ended (median)", bench::median(waited), "ms", 3);
 
     constexpr int date_rounds = 200000;
     std::size_t length = 0;

@@ -25,7 +25,7 @@ double wine_process_start(const std::string& folder)
             test::start_process("\"" + test::fixture_path("record_launch.exe") + "\" \"" + folder + "started.log\"");
         test::wait_exit(child, 30000);
         times.push_back(bench::now_ms() - start);
-        test::close_process(child);
+        test::end_process(child);
     }
     return bench::median(times);
 }

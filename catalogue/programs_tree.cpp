@@ -300,10 +300,8 @@ void build_tree_list(const file_system_ops& fs, const path_list& folder_list,
         sort_and_merge_entries(&entry_list);
         for (collected_entry& entry : entry_list) {
             // Entry ids above max_menu_entries would collide with the commands' ids.
-            if (entry_count == max_menu_entries) {
-                ++result->dropped_entries;
+            if (entry_count == max_menu_entries)
                 continue;
-            }
             ++entry_count;
             result->tree.push_back(std::move(entry.path));
             result->sources.push_back(entry.sources);

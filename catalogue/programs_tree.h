@@ -62,7 +62,6 @@ struct programs_tree {
     path_list tree;                // "Programs\" first; each folder followed by its entries
     std::vector<uint8_t> sources;  // one element per tree element: source bits, 0 for folders
     path_list launch;              // entry paths in tree order: element k-1 is entry id k
-    int32_t dropped_entries = 0;   // entries left out beyond max_menu_entries
 };
 
 // The extension of the last path component: the text after its last ".", up to the end or a

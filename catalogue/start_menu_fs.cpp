@@ -45,6 +45,26 @@ int64_t probe_platform(void*, const std::string& path)
     return probe_path(path);
 }
 
+bool identify_folder(const std::string& folder, folder_identity* identity)
+{
+    if (folder.empty() || folder.size() > max_path_length)
+        return false;
+    // Backup semantics open a folder; a junction or link is followed to the folder it leads to.
+    HANDLE file = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    BOOL known = GetFileInformationByHandle(file, &information);
+    CloseHandle(file);
+    if (!known)
+        return false;
+    identity->volume = information.dwVolumeSerialNumber;
+    identity->index = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return true;
+}
+
 bool identify_platform(void*, const std::string& folder, folder_identity* identity)
 {
     return identify_folder(folder, identity);
@@ -128,26 +148,6 @@ int64_t probe_path(const std::string& path)
             return probe_folder;
     }
     return probe_nothing;
-}
-
-bool identify_folder(const std::string& folder, folder_identity* identity)
-{
-    if (folder.empty() || folder.size() > max_path_length)
-        return false;
-    // Backup semantics open a folder; a junction or link is followed to the folder it leads to.
-    HANDLE file = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    BY_HANDLE_FILE_INFORMATION information;
-    BOOL known = GetFileInformationByHandle(file, &information);
-    CloseHandle(file);
-    if (!known)
-        return false;
-    identity->volume = information.dwVolumeSerialNumber;
-    identity->index = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-    return true;
 }
 
 const file_system_ops& platform_file_system()

@@ -20,6 +20,5 @@ int enumerate_directory(const std::string& folder, std::vector<directory_entry>*
 // -1 when empty or nothing there, -2 a folder, else the file's size in bytes. Trailing "\" are
 // ignored; "C:" and "C:\" ask for the drive. A path beyond max_path_length or with a wildcard is -1.
 int64_t probe_path(const std::string& path);
-bool identify_folder(const std::string& folder, folder_identity* identity);
 
 const file_system_ops& platform_file_system();

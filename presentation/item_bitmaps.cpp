@@ -155,15 +155,16 @@ void render_icon(int32_t image, HICON icon)
 void load_graphics()
 {
     for (const graphics_file& file : graphics_files)
-        load_image(file.image, file.path, 0);
+        load_image(file.image, file.path);
 }
 
 void compose_banner()
 {
     if (!start_drawing(image_output(banner_image)))
         return;
-    draw_image(image_handle(banner_left_icon_image), 9, 9, 32, 32);
-    draw_image(image_handle(banner_right_icon_image), 259, 9, 32, 32);
+    // The icon files hold icons: anything else would not load as one.
+    draw_image(static_cast<HICON>(image_handle(banner_left_icon_image)), 9, 9, 32, 32);
+    draw_image(static_cast<HICON>(image_handle(banner_right_icon_image)), 259, 9, 32, 32);
     stop_drawing();
 }
 

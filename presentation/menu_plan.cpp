@@ -24,13 +24,13 @@ uint32_t first_command_id()
     return lowest;
 }
 
-}  // namespace
-
+// Number of backslashes of a tree element.
 int32_t element_depth(std::string_view element)
 {
     return static_cast<int32_t>(std::count(element.begin(), element.end(), '\\'));
 }
 
+// Doubles every "&", which the menu would otherwise read as the mark of a mnemonic.
 std::string menu_caption(std::string_view name)
 {
     std::string caption;
@@ -43,6 +43,7 @@ std::string menu_caption(std::string_view name)
     return caption;
 }
 
+// The caption field of an element as the menu shows it.
 std::string element_caption(std::string_view element)
 {
     if (!element.empty() && element.back() == '\\')
@@ -52,6 +53,8 @@ std::string element_caption(std::string_view element)
         element.remove_prefix(slash + 1);
     return menu_caption(element);
 }
+
+}  // namespace
 
 menu_plan plan_programs(const path_list& tree, const plan_limits& limits)
 {
@@ -63,10 +66,8 @@ menu_plan plan_programs(const path_list& tree, const plan_limits& limits)
         if (element.empty())
             continue;
         if (element.back() != '\\') {
-            if (plan.entries >= limits.max_entries) {
-                ++plan.dropped_entries;
+            if (plan.entries >= limits.max_entries)
                 continue;
-            }
             plan_step step = {};
             step.action = plan_action::add_entry;
             step.id = static_cast<uint32_t>(++plan.entries);
@@ -84,10 +85,8 @@ menu_plan plan_programs(const path_list& tree, const plan_limits& limits)
             add_close(&plan, open - keep);
             open = keep;
         }
-        if (depth > limits.max_depth) {
-            ++plan.flattened_folders;
+        if (depth > limits.max_depth)
             continue;
-        }
         plan_step step = {};
         step.action = plan_action::open_submenu;
         step.tree_index = static_cast<int32_t>(i);

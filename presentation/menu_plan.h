@@ -42,17 +42,8 @@ constexpr plan_limits start_menu_limits = {64, max_menu_entries};
 
 struct menu_plan {
     std::vector<plan_step> steps;
-    int32_t entries = 0;           // ids handed out: 1 to entries
-    int32_t dropped_entries = 0;   // entries beyond max_entries, left out
-    int32_t flattened_folders = 0; // folders too deep for a submenu of their own
+    int32_t entries = 0;  // ids handed out: 1 to entries
 };
-
-// Number of backslashes of a tree element.
-int32_t element_depth(std::string_view element);
-// The caption field of an element as the menu shows it (see above).
-std::string element_caption(std::string_view element);
-// Doubles every "&".
-std::string menu_caption(std::string_view name);
 
 // Steps for the Programs tree (tree order: each folder followed by its entries, sub-folders after
 // them). A folder deeper than max_depth gets no submenu: its entries go into the deepest submenu

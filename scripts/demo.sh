@@ -13,7 +13,7 @@ if [ "${1:-}" != "--inside" ]; then
   "$root/scripts/install-deps.sh"
   cmake -S "$root" -B "$build/x64" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" >/dev/null
-  cmake --build "$build/x64" -j "$(nproc)" --target Velmora fake_shell velmora_driver
+  cmake --build "$build/x64" -j "$(nproc)" --target Velmora fake_shell
 
   # Velmora as a user has it: the program and its Grafiken folder, nothing else.
   stage=$build/demo/Velmora
@@ -33,21 +33,34 @@ fi
 bin=$build/x64/bin
 stage=$build/demo/Velmora
 shots=$build/screenshots
-driver() { "$WINE" "$bin/velmora_driver.exe" "$@"; }
 headless=0
 [ -s "$build/demo/wine/display" ] && headless=1  # with-wine.sh started a private Xvfb
 
-driver demo-start-menu
+# Waits up to 30 s for a line of a log, or for a visible window of Velmora's with that title (its
+# menu has none).
+wait_for_line() { for _ in $(seq 300); do grep -qa "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
+wait_for_window() {
+  for _ in $(seq 300); do
+    for window in $(xdotool search --onlyvisible --class '^velmora\.exe$' 2>/dev/null); do
+      [ "$(xdotool getwindowname "$window")" = "$1" ] && return 0
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+"$WINE" cscript.exe //nologo "Z:${root//\//\\}\\scripts\\demo-start-menu.vbs" >/dev/null
+rm -f "$build/demo/shell.log"
 "$WINE" "$bin/fake_shell.exe" "$build/demo/shell.log" &
-driver wait-window Shell_TrayWnd - 15000
+shell=$!
+wait_for_line "$build/demo/shell.log" ready
 (cd "$stage" && exec "$WINE" Velmora.exe) &
 velmora=$!
-driver wait-window WindowClass_0 "Velmora 1.0.0" 15000
 
 if [ $headless -eq 0 ]; then
   echo "Velmora runs. Click \"Start\" at the bottom-left of the screen; \"Velmora beenden\" ends the demo."
   wait $velmora || true
-  driver close Shell_TrayWnd - || true
+  kill $shell 2>/dev/null || true
   exit 0
 fi
 
@@ -59,26 +72,27 @@ shoot() {  # <name> [crop geometry]
   fi
   echo "screenshot: $shots/$1.png"
 }
+# The Start button is the left end of the stand-in taskbar, 64 x 30 pixels at the bottom.
+read -r _ screen_height < <(xdotool getdisplaygeometry)
+click_start() { xdotool mousemove 32 $((screen_height - 15)) click 1; wait_for_window ""; sleep 0.5; }
+keys() { for key in "$@"; do xdotool key "$key"; sleep 0.15; done; }
 
-sleep 6  # the watcher builds the first menu right after start-up
-driver click-start
-driver wait-window "#32768" - 5000
-driver keys down right down
+sleep 5  # Velmora hooks the Start button at once; a click before its first menu is built waits
+click_start
+keys Down Right Down
 sleep 1
 shoot menu 420x330+0+438
 
-driver keys escape escape escape
+keys Escape Escape Escape
 sleep 0.5
-driver click-start
-driver wait-window "#32768" - 5000
-driver keys up up enter
-driver wait-window WindowClass_1 Informationen 5000
+click_start
+keys Up Up Return
+wait_for_window Informationen
 sleep 1
 shoot about 340x290+342+248
 
-driver click-start
-driver wait-window "#32768" - 5000
-driver keys up enter
+click_start
+keys Up Return
 wait $velmora || true
-driver close Shell_TrayWnd - || true
+kill $shell 2>/dev/null || true
 echo "Demo finished."

@@ -7,9 +7,6 @@
 //   image:      common -> image procedure -> platform STATIC
 //   hyperlink:  hyperlink procedure -> common -> platform STATIC
 //   text, button: common -> platform procedure
-// New controls go into the current control list: the window the window library opened last
-// (unless it asked not to be). Each window that has been a list carries a record in a property
-// and is subclassed to notice its own destruction, which empties the list if it was current.
 // Everything here runs on the thread that owns the windows.
 
 #include "toolkit/control.h"
@@ -17,11 +14,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "toolkit/colour.h"
 #include "toolkit/heap.h"
+#include "toolkit/image.h"
 #include "toolkit/numbered_table.h"
 #include "toolkit/process.h"
 #include "toolkit/window.h"
@@ -38,93 +33,57 @@ constexpr DWORD text_style = WS_CHILD | WS_VISIBLE | WS_GROUP;        // 0x50020
 constexpr DWORD hyperlink_style = WS_CHILD;                           // shown once complete
 constexpr DWORD button_style = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
 constexpr uint32_t text_client_edge = 0x20000;
+constexpr COLORREF hyperlink_ink = rgb(0, 0, 0);
 
 struct hyperlink_record {
     HFONT font;
     uint32_t flags;
     WNDPROC previous;  // the common procedure below the hyperlink's own
-    colour_value hover;
-};
-
-struct image_data {
-    HANDLE handle;     // bitmap or icon, drawn by the image procedure
-    int32_t tracking;  // 1 between a left press and its release or a drag start
-    POINTS press;
-};
-
-struct text_data {  // text controls and hyperlinks
-    colour_value back;
-    colour_value front;
-    HBRUSH back_brush;
-    hyperlink_record* link;
+    COLORREF hover;
 };
 
 struct control_slot;
 
 struct control_kind {
     int32_t number;
-    // Answers a message that the parent receives for the control, or hook_not_handled.
-    LRESULT (*message_hook)(control_slot* slot, UINT message, WPARAM wparam, LPARAM lparam);
-    void (*release_hook)(control_slot* slot);
+    void (*release_hook)(control_slot* slot);  // when the control's window is destroyed
 };
 
 struct control_slot {
     HWND window;  // nullptr: the number is free
     const control_kind* kind;
     WNDPROC previous;
-    union {
-        image_data image;
-        text_data text;
-    };
-};
-
-struct control_list_record {
-    HWND window;
-    HWND saved_container;  // the container while another window is the current list
-    WNDPROC previous;
+    HANDLE image;            // image controls: the bitmap or icon drawn
+    hyperlink_record* link;  // hyperlinks
 };
 
 struct control_library {
     numbered_table<control_slot> controls;
     HFONT default_font;
-    HWND list_window;  // the current control list
-    HWND container;    // where new controls go
-    char list_property[48];
     WNDPROC static_procedure;  // below every image procedure
-    int drag_width;
-    int drag_height;
     HCURSOR hyperlink_cursor;
-    bool right_double_click;  // the release after a right double click raises nothing
 };
 
 control_library g_library;
 
-LRESULT text_colour_hook(control_slot* slot, UINT message, WPARAM wparam, LPARAM);
-LRESULT hyperlink_colour_hook(control_slot* slot, UINT message, WPARAM wparam, LPARAM);
-void release_text(control_slot* slot);
-void release_hyperlink(control_slot* slot);
-
-constexpr control_kind button_kind = {1, nullptr, nullptr};
-constexpr control_kind text_kind = {3, text_colour_hook, release_text};
-constexpr control_kind image_kind = {9, nullptr, nullptr};
-constexpr control_kind hyperlink_kind = {10, hyperlink_colour_hook, release_hyperlink};
-
-bool valid_number(int32_t number)
+void release_hyperlink(control_slot* slot)
 {
-    return number >= 0 && number < first_dynamic_id;
+    heap_free(slot->link);
+    slot->link = nullptr;
 }
 
-control_slot* slot_of(HWND window)
+constexpr control_kind button_kind = {1, nullptr};
+constexpr control_kind text_kind = {3, nullptr};
+constexpr control_kind image_kind = {9, nullptr};
+constexpr control_kind hyperlink_kind = {10, release_hyperlink};
+
+control_slot* slot_of(HWND window, const control_kind* kind = nullptr)
 {
     auto id = static_cast<int32_t>(GetWindowLongPtrA(window, GWLP_ID));
     control_slot* slot = g_library.controls.find(id);
-    return slot && slot->window == window ? slot : nullptr;
-}
-
-control_slot* slot_of(HWND window, const control_kind* kind)
-{
-    control_slot* slot = slot_of(window);
-    return slot && slot->kind == kind ? slot : nullptr;
+    if (!slot || slot->window != window)
+        return nullptr;
+    return !kind || slot->kind == kind ? slot : nullptr;
 }
 
 void unregister_control(HWND window)
@@ -153,14 +112,14 @@ LRESULT CALLBACK VELMORA_CALLBACK common_procedure(HWND window, UINT message, WP
 }
 
 // The child window of a new control, in the current list, with ID -1 until it is registered.
-HWND make_control_window(const char* window_class, const char* text, DWORD style, DWORD ex_style,
-                         int x, int y, int width, int height)
+HWND make_control_window(int32_t number, const char* window_class, const char* text, DWORD style,
+                         DWORD ex_style, int x, int y, int width, int height)
 {
-    if (!g_library.container)
+    HWND container = current_control_list();
+    if (!container || number < 0 || number >= first_dynamic_id)
         return nullptr;
-    return CreateWindowExA(ex_style, window_class, text, style, x, y, width, height, g_library.container,
-                           reinterpret_cast<HMENU>(unregistered_id), GetModuleHandleA(nullptr),
-                           nullptr);
+    return CreateWindowExA(ex_style, window_class, text, style, x, y, width, height, container,
+                           reinterpret_cast<HMENU>(unregistered_id), GetModuleHandleA(nullptr), nullptr);
 }
 
 // Puts a freshly made window under the number. On failure the window is destroyed.
@@ -178,97 +137,19 @@ control_slot* register_control(int32_t number, HWND window, const control_kind* 
     slot->window = window;
     slot->kind = kind;
     SetWindowLongPtrA(window, GWLP_ID, number);
-    SetPropA(window, control_number_property,
-             reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1));
+    SetPropA(window, control_number_property, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1));
     slot->previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(common_procedure)));
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_library.default_font), 1);
     return slot_of(window);
 }
 
-// ---- text controls and hyperlinks: colours -------------------------------------------------
-
-LRESULT text_colour_hook(control_slot* slot, UINT message, WPARAM wparam, LPARAM)
-{
-    if (message != WM_CTLCOLORSTATIC)
-        return hook_not_handled;
-    auto dc = reinterpret_cast<HDC>(wparam);
-    const text_data& text = slot->text;
-    if (text.front != no_colour) {
-        SetTextColor(dc, static_cast<COLORREF>(text.front));
-        if (text.back == no_colour) {
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
-    }
-    if (text.back != no_colour) {
-        SetBkColor(dc, static_cast<COLORREF>(text.back));
-        return reinterpret_cast<LRESULT>(text.back_brush);
-    }
-    return hook_not_handled;
-}
-
-LRESULT hyperlink_colour_hook(control_slot* slot, UINT message, WPARAM, LPARAM)
-{
-    if (message != WM_CTLCOLORSTATIC || slot->text.back == no_colour)
-        return hook_not_handled;
-    return reinterpret_cast<LRESULT>(slot->text.back_brush);
-}
-
-void release_text(control_slot* slot)
-{
-    if (slot->text.back_brush)
-        DeleteObject(slot->text.back_brush);
-    slot->text.back_brush = nullptr;
-}
-
-void release_hyperlink(control_slot* slot)
-{
-    release_text(slot);
-    heap_free(slot->text.link);
-    slot->text.link = nullptr;
-}
-
 // ---- image controls ------------------------------------------------------------------------
-
-bool is_bitmap(HANDLE image)
-{
-    return image && GetObjectType(image) == OBJ_BITMAP;
-}
-
-bool image_size(HANDLE image, SIZE* size)
-{
-    BITMAP bitmap = {};
-    if (is_bitmap(image)) {
-        if (!GetObjectA(image, sizeof bitmap, &bitmap))
-            return false;
-        *size = {bitmap.bmWidth, bitmap.bmHeight};
-        return true;
-    }
-    ICONINFO icon = {};
-    if (!GetIconInfo(static_cast<HICON>(image), &icon))
-        return false;
-    bool known = false;
-    if (icon.hbmColor && GetObjectA(icon.hbmColor, sizeof bitmap, &bitmap)) {
-        *size = {bitmap.bmWidth, bitmap.bmHeight};
-        known = true;
-    } else if (icon.hbmMask && GetObjectA(icon.hbmMask, sizeof bitmap, &bitmap)) {
-        *size = {bitmap.bmWidth, bitmap.bmHeight / 2};  // monochrome: AND and XOR mask stacked
-        known = true;
-    }
-    if (icon.hbmColor)
-        DeleteObject(icon.hbmColor);
-    if (icon.hbmMask)
-        DeleteObject(icon.hbmMask);
-    return known;
-}
 
 // Repaints what lies under the control, for images that do not cover all of it.
 void redraw_under(HWND control)
 {
     HWND holder = find_toolkit_window(control);
-    if (!holder)
-        holder = GetParent(control);
     RECT area;
     if (!holder || !GetWindowRect(control, &area))
         return;
@@ -278,108 +159,45 @@ void redraw_under(HWND control)
 }
 
 // Answers the image shown before, as the platform's static control does.
-LRESULT set_image(HWND control, HANDLE image)
+LRESULT set_image(control_slot* slot, HANDLE image)
 {
-    control_slot* slot = slot_of(control, &image_kind);
-    HANDLE previous = slot->image.handle;
-    slot->image.handle = image;
+    HANDLE previous = slot->image;
+    slot->image = image;
     if (!is_bitmap(image))
-        redraw_under(control);
+        redraw_under(slot->window);
     SIZE size;
     if (image && image_size(image, &size)) {
-        if (GetWindowLongPtrA(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
+        if (GetWindowLongPtrA(slot->window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
             size.cx += 4;
             size.cy += 4;
         }
-        SetWindowPos(control, nullptr, 0, 0, size.cx, size.cy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        InvalidateRect(control, nullptr, TRUE);
-        UpdateWindow(control);
+        SetWindowPos(slot->window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(slot->window, nullptr, TRUE);
+        UpdateWindow(slot->window);
     }
     return reinterpret_cast<LRESULT>(previous);
 }
 
-void paint_image(HWND control, HDC given)
+void paint_image(control_slot* slot)
 {
     PAINTSTRUCT paint;
-    HDC dc = given ? given : BeginPaint(control, &paint);
-    control_slot* slot = slot_of(control, &image_kind);
-    if (dc && slot && slot->image.handle) {
-        HANDLE image = slot->image.handle;
-        UINT kind = is_bitmap(image) ? DST_BITMAP : DST_ICON;
-        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image), 0, 0, 0, 0, 0, kind);
+    HDC dc = BeginPaint(slot->window, &paint);
+    if (dc && slot->image) {
+        const UINT kind = is_bitmap(slot->image) ? DST_BITMAP : DST_ICON;
+        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(slot->image), 0, 0, 0, 0, 0, kind);
     }
-    if (!given)
-        EndPaint(control, &paint);
+    EndPaint(slot->window, &paint);
 }
 
 LRESULT CALLBACK VELMORA_CALLBACK image_procedure(HWND window, UINT message, WPARAM wparam,
                                                  LPARAM lparam)
 {
     control_slot* slot = slot_of(window, &image_kind);
-    if (!slot)
-        return CallWindowProcA(g_library.static_procedure, window, message, wparam, lparam);
-    image_data& image = slot->image;
-    switch (message) {
-    case STM_SETIMAGE:
-        return set_image(window, reinterpret_cast<HANDLE>(lparam));
-    case STM_SETICON:
-        return set_image(window, reinterpret_cast<HANDLE>(wparam));
-    case STM_GETIMAGE:
-    case STM_GETICON:
-        return reinterpret_cast<LRESULT>(image.handle);
-    case WM_PAINT:
-        paint_image(window, nullptr);
+    if (slot && message == STM_SETIMAGE)
+        return set_image(slot, reinterpret_cast<HANDLE>(lparam));
+    if (slot && message == WM_PAINT) {
+        paint_image(slot);
         return 0;
-    case WM_PRINT:
-        if (!wparam)
-            break;
-        paint_image(window, reinterpret_cast<HDC>(wparam));
-        return 0;
-    case WM_ENABLE:
-        InvalidateRect(window, nullptr, TRUE);
-        UpdateWindow(window);
-        return 0;
-    case WM_LBUTTONDOWN:
-        SetCapture(window);
-        image.tracking = 1;
-        image.press = {static_cast<SHORT>(GET_X_LPARAM(lparam)),
-                       static_cast<SHORT>(GET_Y_LPARAM(lparam))};
-        break;
-    case WM_MOUSEMOVE:
-        if (image.tracking && (std::abs(GET_X_LPARAM(lparam) - image.press.x) > g_library.drag_width ||
-                               std::abs(GET_Y_LPARAM(lparam) - image.press.y) > g_library.drag_height)) {
-            image.tracking = 0;
-            ReleaseCapture();
-            post_control_event(window, drag_start_event_type);
-        }
-        break;
-    case WM_LBUTTONUP:
-        if (image.tracking) {
-            image.tracking = 0;
-            ReleaseCapture();
-        }
-        break;
-    case WM_CAPTURECHANGED:
-        // Capture taken away mid-press (another window, a menu): no drag can follow.
-        if (reinterpret_cast<HWND>(lparam) != window)
-            image.tracking = 0;
-        break;
-    case WM_LBUTTONDBLCLK:
-        post_control_event(window, double_click_event_type);
-        return 0;
-    case WM_RBUTTONUP:
-        if (g_library.right_double_click)
-            g_library.right_double_click = false;
-        else
-            post_control_event(window, right_click_event_type);
-        return 0;
-    case WM_RBUTTONDBLCLK:
-        post_control_event(window, right_double_click_event_type);
-        g_library.right_double_click = true;
-        return 0;
-    default:
-        break;
     }
     return CallWindowProcA(g_library.static_procedure, window, message, wparam, lparam);
 }
@@ -401,7 +219,7 @@ void track_hover(HWND link, LPARAM lparam)
         ReleaseCapture();
 }
 
-void paint_hyperlink(HWND link)
+void paint_hyperlink(HWND link, const hyperlink_record& record)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(link, &paint);
@@ -413,40 +231,29 @@ void paint_hyperlink(HWND link)
         FillRect(dc, &paint.rcPaint, background);
 
     char text[512];
-    int length = GetWindowTextA(link, text, sizeof text);
-    control_slot* slot = slot_of(link, &hyperlink_kind);
-    if (slot && slot->text.link) {
-        const hyperlink_record& record = *slot->text.link;
-        int saved = SaveDC(dc);
-        if (record.font)
-            SelectObject(dc, record.font);
-        RECT client;
-        GetClientRect(link, &client);
-        IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-        if (IsWindowEnabled(link)) {
-            colour_value colour = GetCapture() == link ? record.hover : slot->text.front;
-            COLORREF ink = colour == no_colour ? GetSysColor(COLOR_WINDOWTEXT)
-                                               : static_cast<COLORREF>(colour);
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, ink);
-            TextOutA(dc, 0, 0, text, length);
-            if (record.flags & hyperlink_underline) {
-                SIZE extent = {};
-                GetTextExtentPoint32A(dc, text, length, &extent);
-                if (HPEN pen = CreatePen(PS_SOLID, 1, ink)) {
-                    HGDIOBJ before = SelectObject(dc, pen);
-                    MoveToEx(dc, 0, extent.cy, nullptr);
-                    LineTo(dc, extent.cx, extent.cy);
-                    SelectObject(dc, before);
-                    DeleteObject(pen);
-                }
-            }
-        } else {
-            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text), static_cast<WPARAM>(length),
-                       0, 0, 0, 0, DST_TEXT | DSS_DISABLED);
+    const int length = GetWindowTextA(link, text, sizeof text);
+    const int saved = SaveDC(dc);
+    if (record.font)
+        SelectObject(dc, record.font);
+    RECT client;
+    GetClientRect(link, &client);
+    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    const COLORREF ink = GetCapture() == link ? record.hover : hyperlink_ink;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ink);
+    TextOutA(dc, 0, 0, text, length);
+    if (record.flags & hyperlink_underline) {
+        SIZE extent = {};
+        GetTextExtentPoint32A(dc, text, length, &extent);
+        if (HPEN pen = CreatePen(PS_SOLID, 1, ink)) {
+            HGDIOBJ before = SelectObject(dc, pen);
+            MoveToEx(dc, 0, extent.cy, nullptr);
+            LineTo(dc, extent.cx, extent.cy);
+            SelectObject(dc, before);
+            DeleteObject(pen);
         }
-        RestoreDC(dc, saved);
     }
+    RestoreDC(dc, saved);
     EndPaint(link, &paint);
 }
 
@@ -454,7 +261,7 @@ LRESULT CALLBACK VELMORA_CALLBACK hyperlink_procedure(HWND window, UINT message,
                                                      LPARAM lparam)
 {
     control_slot* slot = slot_of(window, &hyperlink_kind);
-    hyperlink_record* record = slot ? slot->text.link : nullptr;
+    hyperlink_record* record = slot ? slot->link : nullptr;
     if (!record)
         return DefWindowProcA(window, message, wparam, lparam);
     switch (message) {
@@ -469,21 +276,13 @@ LRESULT CALLBACK VELMORA_CALLBACK hyperlink_procedure(HWND window, UINT message,
         UpdateWindow(window);
         return 0;
     case WM_LBUTTONUP:
-        post_control_event(window, click_event_type);
+        post_control_event(window);
         return 0;
     case WM_LBUTTONDBLCLK:
     case WM_COMMAND:
         return 0;
     case WM_PAINT:
-        paint_hyperlink(window);
-        return 0;
-    case WM_SETTEXT: {
-        LRESULT result = CallWindowProcA(record->previous, window, message, wparam, lparam);
-        InvalidateRect(window, nullptr, TRUE);
-        return result;
-    }
-    case WM_ENABLE:
-        InvalidateRect(window, nullptr, TRUE);
+        paint_hyperlink(window, *record);
         return 0;
     case WM_SETFONT:
         record->font = reinterpret_cast<HFONT>(wparam);
@@ -501,62 +300,22 @@ LRESULT CALLBACK VELMORA_CALLBACK hyperlink_procedure(HWND window, UINT message,
     }
 }
 
-// ---- control lists -------------------------------------------------------------------------
-
-control_list_record* list_record_of(HWND window)
-{
-    return static_cast<control_list_record*>(GetPropA(window, g_library.list_property));
-}
-
-LRESULT CALLBACK VELMORA_CALLBACK list_watch_procedure(HWND window, UINT message, WPARAM wparam,
-                                                      LPARAM lparam)
-{
-    control_list_record* record = list_record_of(window);
-    WNDPROC previous = record ? record->previous : nullptr;
-    if (message == WM_NCDESTROY && record) {
-        if (g_library.list_window == window) {
-            g_library.list_window = nullptr;
-            g_library.container = nullptr;
-        }
-        RemovePropA(window, g_library.list_property);
-        heap_free(record);
-    }
-    if (!previous)
-        return DefWindowProcA(window, message, wparam, lparam);
-    return CallWindowProcA(previous, window, message, wparam, lparam);
-}
-
 }  // namespace
 
 void init_control_library()
 {
     g_library.default_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     g_library.controls.init(table_slots, table_slots);
-    g_library.list_window = nullptr;
-    g_library.container = nullptr;
-    std::snprintf(g_library.list_property, sizeof g_library.list_property, "VelmoraControlList_%llu",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))));
     INITCOMMONCONTROLSEX classes = {sizeof classes, common_control_classes};
     InitCommonControlsEx(&classes);
-}
-
-void end_control_library()
-{
-    // The library makes no shared helper window of its own, so nothing is left to destroy.
 }
 
 HWND create_image_control(int32_t number, int x, int y, int width, int height, HANDLE image,
                           uint32_t flags)
 {
-    if (!valid_number(number))
-        return nullptr;
-    HWND window = make_control_window("STATIC", nullptr, image_style, flags, x, y, width, height);
+    HWND window = make_control_window(number, "STATIC", nullptr, image_style, flags, x, y, width, height);
     if (!window)
         return nullptr;
-    if (!g_library.drag_width) {
-        g_library.drag_width = GetSystemMetrics(SM_CXDRAG);
-        g_library.drag_height = GetSystemMetrics(SM_CYDRAG);
-    }
     auto below = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(image_procedure)));
     if (!g_library.static_procedure)
@@ -564,36 +323,24 @@ HWND create_image_control(int32_t number, int x, int y, int width, int height, H
     control_slot* slot = register_control(number, window, &image_kind);
     if (!slot)
         return nullptr;
-    slot->image = {};
-    WPARAM kind = is_bitmap(image) ? IMAGE_BITMAP : IMAGE_ICON;
-    SendMessageA(window, STM_SETIMAGE, kind, reinterpret_cast<LPARAM>(image));
+    slot->image = nullptr;
+    SendMessageA(window, STM_SETIMAGE, is_bitmap(image) ? IMAGE_BITMAP : IMAGE_ICON, reinterpret_cast<LPARAM>(image));
     return window;
 }
 
 HWND create_text_control(int32_t number, int x, int y, int width, int height, const char* text,
                          uint32_t flags)
 {
-    if (!valid_number(number))
-        return nullptr;
     DWORD ex_style = (flags & text_client_edge) ? WS_EX_CLIENTEDGE : 0;
-    HWND window = make_control_window("Static", text ? text : "", text_style | flags, ex_style, x,
-                                      y, width, height);
-    if (!window)
-        return nullptr;
-    control_slot* slot = register_control(number, window, &text_kind);
-    if (!slot)
-        return nullptr;
-    slot->text = {no_colour, no_colour, nullptr, nullptr};
-    return window;
+    HWND window =
+        make_control_window(number, "Static", text ? text : "", text_style | flags, ex_style, x, y, width, height);
+    return window && register_control(number, window, &text_kind) ? window : nullptr;
 }
 
 HWND create_hyperlink_control(int32_t number, int x, int y, int width, int height,
                               const char* text, uint32_t hover_colour, uint32_t flags)
 {
-    if (!valid_number(number))
-        return nullptr;
-    HWND window =
-        make_control_window("STATIC", text ? text : "", hyperlink_style, 0, x, y, width, height);
+    HWND window = make_control_window(number, "STATIC", text ? text : "", hyperlink_style, 0, x, y, width, height);
     if (!window)
         return nullptr;
     if (!g_library.hyperlink_cursor) {
@@ -604,7 +351,6 @@ HWND create_hyperlink_control(int32_t number, int x, int y, int width, int heigh
     control_slot* slot = register_control(number, window, &hyperlink_kind);
     if (!slot)
         return nullptr;
-    slot->text = {no_colour, rgb(0, 0, 0), nullptr, nullptr};
     auto* record = static_cast<hyperlink_record*>(heap_alloc(sizeof(hyperlink_record)));
     if (!record) {
         DestroyWindow(window);
@@ -612,8 +358,8 @@ HWND create_hyperlink_control(int32_t number, int x, int y, int width, int heigh
     }
     record->font = g_library.default_font;
     record->flags = flags;
-    record->hover = static_cast<colour_value>(hover_colour);
-    slot->text.link = record;
+    record->hover = static_cast<COLORREF>(hover_colour);
+    slot->link = record;
     record->previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hyperlink_procedure)));
     ShowWindow(window, SW_SHOWNORMAL);
@@ -623,85 +369,15 @@ HWND create_hyperlink_control(int32_t number, int x, int y, int width, int heigh
 HWND create_button_control(int32_t number, int x, int y, int width, int height, const char* text,
                            uint32_t flags)
 {
-    if (!valid_number(number))
-        return nullptr;
-    HWND window = make_control_window("Button", text ? text : "", button_style | flags, 0, x, y,
-                                      width, height);
-    if (!window)
-        return nullptr;
-    return register_control(number, window, &button_kind) ? window : nullptr;
+    HWND window =
+        make_control_window(number, "Button", text ? text : "", button_style | flags, 0, x, y, width, height);
+    return window && register_control(number, window, &button_kind) ? window : nullptr;
 }
 
-HWND control_handle(int32_t number)
-{
-    control_slot* slot = g_library.controls.find(number);
-    return slot ? slot->window : nullptr;
-}
-
-int32_t control_table_size()
-{
-    return g_library.controls.size();
-}
-
-bool set_control_colours(int32_t number, int32_t front, int32_t back)
-{
-    control_slot* slot = g_library.controls.find(number);
-    if (!slot || !slot->window || (slot->kind != &text_kind && slot->kind != &hyperlink_kind))
-        return false;
-    HBRUSH brush = nullptr;
-    if (back != no_colour && !(brush = CreateSolidBrush(static_cast<COLORREF>(back))))
-        return false;
-    if (slot->text.back_brush)
-        DeleteObject(slot->text.back_brush);
-    slot->text.front = front;
-    slot->text.back = back;
-    slot->text.back_brush = brush;
-    InvalidateRect(slot->window, nullptr, TRUE);
-    return true;
-}
-
-HWND use_control_list(HWND window)
-{
-    HWND previous = g_library.list_window;
-    if (!window)
-        return previous;
-    if (previous)
-        if (control_list_record* current = list_record_of(previous))
-            current->saved_container = g_library.container;
-    if (control_list_record* record = list_record_of(window)) {
-        g_library.container = record->saved_container;
-    } else {
-        auto* fresh = static_cast<control_list_record*>(heap_alloc(sizeof(control_list_record)));
-        if (!fresh || !SetPropA(window, g_library.list_property, fresh)) {
-            // Without the record the window's end would go unnoticed: no list rather than a stale one.
-            heap_free(fresh);
-            g_library.list_window = nullptr;
-            g_library.container = nullptr;
-            return previous;
-        }
-        fresh->window = window;
-        fresh->saved_container = window;
-        fresh->previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-            window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_watch_procedure)));
-        g_library.container = window;
-    }
-    g_library.list_window = window;
-    return previous;
-}
-
-void post_control_event(HWND control, int32_t type)
+void post_control_event(HWND control)
 {
     HWND target = find_toolkit_window(control);
     if (!target)
         target = GetAncestor(control, GA_ROOT);
-    PostMessageA(target, control_event_message,
-                 static_cast<WPARAM>(GetWindowLongPtrA(control, GWLP_ID)), static_cast<LPARAM>(type));
-}
-
-LRESULT offer_control_message(HWND control, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    control_slot* slot = control ? slot_of(control) : nullptr;
-    if (!slot || !slot->kind->message_hook)
-        return hook_not_handled;
-    return slot->kind->message_hook(slot, message, wparam, lparam);
+    PostMessageA(target, control_event_message, static_cast<WPARAM>(GetWindowLongPtrA(control, GWLP_ID)), 0);
 }

@@ -126,10 +126,3 @@ std::string format_date(const char* mask, int32_t date)
     }
     return out;
 }
-
-int32_t date_year(int32_t date) { return split_date(date).year; }
-int32_t date_month(int32_t date) { return split_date(date).month; }
-int32_t date_day(int32_t date) { return split_date(date).day; }
-int32_t date_hour(int32_t date) { return split_date(date).hour; }
-int32_t date_minute(int32_t date) { return split_date(date).minute; }
-int32_t date_second(int32_t date) { return split_date(date).second; }

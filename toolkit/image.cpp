@@ -17,10 +17,6 @@ namespace {
 
 struct image_record {
     HANDLE handle;  // HBITMAP or HICON; nullptr for a free number
-    int32_t width;
-    int32_t height;
-    int32_t depth;
-    uint32_t flags;
 };
 
 // Usable from the start of the process, so that lookups are safe even before init_image_library.
@@ -36,22 +32,14 @@ output_record g_output;
 
 struct drawing_state {
     HDC dc;  // nullptr while no drawing is in progress
-    int32_t kind;
     void (*release)(HDC dc);
     colour_value front;
-    colour_value back;
-    int32_t mode;
     HGDIOBJ previous_pen;
     HGDIOBJ previous_brush;
 };
 drawing_state g_drawing;
 HPEN g_default_pen;
 HBRUSH g_default_brush;
-
-bool is_bitmap(HANDLE handle)
-{
-    return handle && GetObjectType(handle) == OBJ_BITMAP;
-}
 
 bool bitmap_size(HBITMAP bitmap, BITMAP* info)
 {
@@ -93,38 +81,15 @@ void release_output(HDC dc)
 }
 
 // LoadImageA as a bitmap; palette bitmaps come back as device-dependent bitmaps.
-HBITMAP load_bitmap_file(const char* path, uint32_t flags)
+HBITMAP load_bitmap_file(const char* path)
 {
-    UINT load = (flags & image_load_plain) ? LR_LOADFROMFILE : LR_LOADFROMFILE | LR_CREATEDIBSECTION;
-    auto bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, load));
+    auto bitmap = static_cast<HBITMAP>(
+        LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     BITMAP info;
     if (!bitmap_size(bitmap, &info) || info.bmBitsPixel > 8)
         return bitmap;
     DeleteObject(bitmap);
     return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-}
-
-// Width, height and depth of an icon, from its colour bitmap (or, for a monochrome icon, from
-// the mask, which holds the AND and XOR halves one above the other).
-void icon_size(HICON icon, image_record* image)
-{
-    ICONINFO parts = {};
-    if (!GetIconInfo(icon, &parts))
-        return;
-    BITMAP info;
-    if (bitmap_size(parts.hbmColor, &info)) {
-        image->width = info.bmWidth;
-        image->height = info.bmHeight;
-        image->depth = info.bmBitsPixel;
-    } else if (bitmap_size(parts.hbmMask, &info)) {
-        image->width = info.bmWidth;
-        image->height = info.bmHeight / 2;
-        image->depth = 1;
-    }
-    if (parts.hbmColor)
-        DeleteObject(parts.hbmColor);
-    if (parts.hbmMask)
-        DeleteObject(parts.hbmMask);
 }
 
 enum class file_kind { unreadable, bitmap, other };
@@ -203,31 +168,20 @@ file_kind kind_of_file(const char* path)
     return kind;
 }
 
-// A DIB section of any depth; palette depths get a grey ramp, so that black is their colour 0.
+// A DIB section of 16, 24 or 32 bits per pixel, its rows stored bottom-up.
 HBITMAP make_dib_section(int width, int height, int depth)
 {
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colours[256];
-    } format = {};
-    format.header.biSize = sizeof format.header;
-    format.header.biWidth = width;
-    format.header.biHeight = height;  // positive: rows stored bottom-up
-    format.header.biPlanes = 1;
-    format.header.biBitCount = static_cast<WORD>(depth);
-    format.header.biCompression = BI_RGB;
-    if (depth <= 8) {
-        int colours = 1 << depth;
-        for (int i = 0; i < colours; ++i) {
-            auto grey = static_cast<BYTE>(i * 255 / (colours - 1));
-            format.colours[i] = {grey, grey, grey, 0};
-        }
-    }
-    // DIB_RGB_COLORS takes the colours from the header, so no device context is needed; making
-    // a display context for every entry bitmap would cost more than the bitmap itself.
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = static_cast<WORD>(depth);
+    format.bmiHeader.biCompression = BI_RGB;
+    // DIB_RGB_COLORS without a colour table needs no device context; making a display context
+    // for every entry bitmap would cost more than the bitmap itself.
     void* bits = nullptr;
-    return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&format), DIB_RGB_COLORS, &bits,
-                            nullptr, 0);
+    return CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
 bool fill_black(HBITMAP bitmap, int width, int height)
@@ -271,7 +225,7 @@ static std::string full_path_of(const char* path)
     return std::string(buffer, length);
 }
 
-intptr_t load_image(int32_t number, const char* name, uint32_t flags)
+intptr_t load_image(int32_t number, const char* name)
 {
     free_image(number);
     if (!name)
@@ -282,27 +236,14 @@ intptr_t load_image(int32_t number, const char* name, uint32_t flags)
     if (kind == file_kind::unreadable)
         return 0;
     image_record image = {};
-    image.flags = flags;
     if (kind == file_kind::bitmap) {
         // A bitmap that LoadImageA refuses is not a candidate for anything else.
-        HBITMAP bitmap = load_bitmap_file(path, flags);
-        BITMAP info;
-        if (!bitmap_size(bitmap, &info)) {
-            if (bitmap)
-                DeleteObject(bitmap);
-            return 0;
-        }
-        image.handle = bitmap;
-        image.width = info.bmWidth;
-        image.height = info.bmHeight;
-        image.depth = info.bmBitsPixel;
+        image.handle = load_bitmap_file(path);
     } else {
-        auto icon = static_cast<HICON>(LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-        if (!icon)
-            return 0;
-        image.handle = icon;
-        icon_size(icon, &image);
+        image.handle = LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
     }
+    if (!image.handle)
+        return 0;
     intptr_t result = file_image(number, image);
     if (!result)
         release_image_handle(image.handle);
@@ -312,19 +253,16 @@ intptr_t load_image(int32_t number, const char* name, uint32_t flags)
 intptr_t create_image(int32_t number, int width, int height, int depth)
 {
     free_image(number);
-    bool known_depth = depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
-    if (width <= 0 || height <= 0 || !known_depth)
+    if (width <= 0 || height <= 0 || (depth != 16 && depth != 24 && depth != 32))
         return 0;
     HBITMAP bitmap = make_dib_section(width, height, depth);
     if (!bitmap)
         return 0;
-    BITMAP info;
-    if (!fill_black(bitmap, width, height) || !bitmap_size(bitmap, &info)) {
+    if (!fill_black(bitmap, width, height)) {
         DeleteObject(bitmap);
         return 0;
     }
-    image_record image = {bitmap, info.bmWidth, info.bmHeight, info.bmBitsPixel, 0};
-    intptr_t result = file_image(number, image);
+    intptr_t result = file_image(number, {bitmap});
     if (!result)
         DeleteObject(bitmap);
     return result;
@@ -335,16 +273,6 @@ HANDLE image_handle(int32_t number)
     exclusive_lock lock(&g_table_lock);
     image_record* record = g_images.find(number);
     return record ? record->handle : nullptr;
-}
-
-bool image_details(int32_t number, image_info* info)
-{
-    exclusive_lock lock(&g_table_lock);
-    image_record* record = g_images.find(number);
-    if (!record || !record->handle)
-        return false;
-    *info = {record->width, record->height, record->depth, record->flags};
-    return true;
 }
 
 void free_image(int32_t number)
@@ -431,13 +359,10 @@ HDC start_drawing(const drawing_target& target)
     if (!target.kind || !target.dc)
         return nullptr;
     g_drawing.dc = target.dc;
-    g_drawing.kind = target.kind;
     g_drawing.release = target.release;
-    g_drawing.mode = 0;
     g_drawing.previous_brush = SelectObject(target.dc, g_default_brush);
     g_drawing.previous_pen = SelectObject(target.dc, g_default_pen);
     g_drawing.front = rgb(0, 0, 0);
-    g_drawing.back = rgb(255, 255, 255);
     SetTextColor(target.dc, rgb(0, 0, 0));
     return target.dc;
 }
@@ -486,39 +411,10 @@ void draw_box(int x, int y, int width, int height, colour_value colour)
     }
 }
 
-void draw_image(HANDLE image, int x, int y, int width, int height)
+void draw_image(HICON icon, int x, int y, int width, int height)
 {
-    HDC dc = g_drawing.dc;
-    if (!dc || !image)
-        return;
-    if (!is_bitmap(image)) {
-        DrawIconEx(dc, x, y, static_cast<HICON>(image), width, height, 0, nullptr, DI_NORMAL);
-        return;
-    }
-    BITMAP info;
-    if (!bitmap_size(static_cast<HBITMAP>(image), &info))
-        return;
-    if (!width || !height) {
-        width = info.bmWidth;
-        height = info.bmHeight;
-    }
-    HDC source = CreateCompatibleDC(dc);
-    if (!source)
-        return;
-    HGDIOBJ displaced = SelectObject(source, image);
-    if (displaced && displaced != HGDI_ERROR) {
-        if (width == info.bmWidth && height == info.bmHeight) {
-            BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
-        } else {
-            int previous_mode = SetStretchBltMode(dc, HALFTONE);
-            SetBrushOrgEx(dc, 0, 0, nullptr);  // HALFTONE wants the brush origin set after it
-            StretchBlt(dc, x, y, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-            if (previous_mode)
-                SetStretchBltMode(dc, previous_mode);
-        }
-        SelectObject(source, displaced);
-    }
-    DeleteDC(source);
+    if (g_drawing.dc && icon)
+        DrawIconEx(g_drawing.dc, x, y, icon, width, height, 0, nullptr, DI_NORMAL);
 }
 
 void make_image_opaque(int32_t number)
@@ -534,6 +430,38 @@ void make_image_opaque(int32_t number)
                               static_cast<std::size_t>(std::abs(section.dsBm.bmHeight));
     for (std::size_t i = 0; i < count; ++i)
         pixel[i] |= 0xFF000000u;
+}
+
+bool is_bitmap(HANDLE image)
+{
+    return image && GetObjectType(image) == OBJ_BITMAP;
+}
+
+bool image_size(HANDLE image, SIZE* size)
+{
+    BITMAP info;
+    if (is_bitmap(image)) {
+        if (!bitmap_size(static_cast<HBITMAP>(image), &info))
+            return false;
+        *size = {info.bmWidth, info.bmHeight};
+        return true;
+    }
+    ICONINFO parts = {};
+    if (!image || !GetIconInfo(static_cast<HICON>(image), &parts))
+        return false;
+    bool known = false;
+    if (bitmap_size(parts.hbmColor, &info)) {
+        *size = {info.bmWidth, info.bmHeight};
+        known = true;
+    } else if (bitmap_size(parts.hbmMask, &info)) {
+        *size = {info.bmWidth, info.bmHeight / 2};  // monochrome: AND and XOR mask stacked
+        known = true;
+    }
+    if (parts.hbmColor)
+        DeleteObject(parts.hbmColor);
+    if (parts.hbmMask)
+        DeleteObject(parts.hbmMask);
+    return known;
 }
 
 void release_image_handle(HANDLE image)

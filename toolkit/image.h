@@ -1,7 +1,6 @@
 #pragma once
 // Image library: bitmaps and icons under numbers (loaded from BMP and ICO files or created blank),
-// and off-screen drawing into a bitmap: boxes in a colour, and bitmaps or icons scaled into a
-// rectangle. The image table is guarded by a lock, so one thread may look up handles while another
+// and off-screen drawing into a bitmap: boxes in a colour, and icons scaled into a rectangle. The image table is guarded by a lock, so one thread may look up handles while another
 // creates images; drawing itself is process-wide and for one thread at a time.
 
 #include <windows.h>
@@ -9,9 +8,6 @@
 #include <cstdint>
 
 #include "toolkit/colour.h"
-
-// Flag of load_image: keep palette bitmaps as they are loaded (no DIB section).
-constexpr uint32_t image_load_plain = 0x80;
 
 constexpr int32_t image_target_kind = 2;
 
@@ -22,21 +18,14 @@ struct drawing_target {
     void (*release)(HDC dc);
 };
 
-struct image_info {
-    int32_t width;
-    int32_t height;
-    int32_t depth;  // bits per pixel
-    uint32_t flags;
-};
-
 void init_image_library();  // table (16 slots), drawing state, default black pen and brush
 
-// Result: the system handle, or for dynamic_number the new number; 0 on failure.
-intptr_t load_image(int32_t number, const char* path, uint32_t flags);
+// A file that begins with "BM" loads as a bitmap, any other as an icon. Result: the system
+// handle, or for dynamic_number the new number; 0 on failure.
+intptr_t load_image(int32_t number, const char* path);
 intptr_t create_image(int32_t number, int width, int height, int depth);
 
 HANDLE image_handle(int32_t number);  // HBITMAP or HICON; nullptr for a free number
-bool image_details(int32_t number, image_info* info);
 void free_image(int32_t number);      // dynamic_number itself is ignored
 // Takes the image out of the table without releasing it; the caller releases the handle later.
 HANDLE detach_image(int32_t number);
@@ -50,10 +39,15 @@ drawing_target image_output(int32_t number);
 HDC start_drawing(const drawing_target& target);
 void stop_drawing();
 void draw_box(int x, int y, int width, int height, colour_value colour);
-void draw_image(HANDLE image, int x, int y, int width, int height);
+// Draws the icon through its mask: the pixels around it keep what was there.
+void draw_image(HICON icon, int x, int y, int width, int height);
 // Sets the alpha of every pixel of a 32-bit image to opaque. GDI's boxes and blits leave it 0,
 // and a menu that blends 32-bit item bitmaps by their alpha would show such pixels not at all.
 void make_image_opaque(int32_t number);
 
 // Releases a bare bitmap or icon handle (as free_image does for a numbered one).
 void release_image_handle(HANDLE image);
+
+bool is_bitmap(HANDLE image);  // anything else is taken for an icon
+// The size of a bitmap, or of an icon's picture; false when the handle gives none.
+bool image_size(HANDLE image, SIZE* size);

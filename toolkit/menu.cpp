@@ -127,11 +127,6 @@ void close_submenu()
         g_builder.target = g_builder.stack[--g_builder.depth];
 }
 
-int32_t menu_depth()
-{
-    return g_builder.depth;
-}
-
 HMENU menu_append_target()
 {
     return g_builder.target;
@@ -169,11 +164,6 @@ HMENU menu_handle(int32_t number)
 {
     menu_record* record = find_menu(number);
     return record ? record->menu : nullptr;
-}
-
-bool menu_exists(int32_t number)
-{
-    return find_menu(number) != nullptr;
 }
 
 void free_menu(int32_t number)

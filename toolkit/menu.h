@@ -23,7 +23,6 @@ void add_menu_separator();
 // submenus nothing is appended and nullptr is returned; the target stays where it is.
 HMENU open_submenu(const char* caption);
 void close_submenu();  // ignored at depth 0
-int32_t menu_depth();
 HMENU menu_append_target();  // the menu that the next item goes into
 int32_t menu_being_built();  // the number of the menu create_popup_menu made last; 0 for none
 
@@ -40,7 +39,6 @@ using foreground_request = BOOL(WINAPI*)(HWND window);
 void set_foreground_request(foreground_request request);
 
 HMENU menu_handle(int32_t number);
-bool menu_exists(int32_t number);
 void free_menu(int32_t number);
 // Takes the menu out of the table without destroying it; the caller destroys it later.
 HMENU detach_menu(int32_t number);

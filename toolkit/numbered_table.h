@@ -113,9 +113,6 @@ public:
         heap_free(ids);
     }
 
-    int32_t size() const { return size_; }
-    int32_t dynamic_count() const { return dynamic_count_; }
-
 private:
     struct node {
         node* next;

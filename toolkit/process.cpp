@@ -1,9 +1,6 @@
-// Process services. Three lists live here, each behind its own critical section:
-//   - programs kept with run_keep, in a numbered table under dynamic identifiers (never 0 or 1,
-//     the other results of run_program);
+// Process services. Two lists live here, each behind its own critical section:
 //   - windows that a message box disabled, with the thread that must enable them again;
 //   - threads started by create_thread, with the numbers handed out for them.
-// The locks are made by the two init functions at start-up, before any other thread exists.
 // run_program tries CreateProcessA first: only a program starts that way, and everything else
 // (a shortcut, a URL, a document) fails there and is opened by the shell's default action.
 
@@ -18,7 +15,6 @@
 #include "toolkit/command_line.h"
 #include "toolkit/heap.h"
 #include "toolkit/lock.h"
-#include "toolkit/numbered_table.h"
 #include "toolkit/version_table.h"
 
 namespace {
@@ -38,25 +34,18 @@ bool reserve_records(Record** records, int32_t* capacity, int32_t needed)
     return true;
 }
 
-struct program_record {
-    HANDLE process;  // nullptr when the shell started the file without giving a process
-};
-
 struct disabled_window {
     DWORD thread;  // the thread whose message box disabled the window
     HWND window;
 };
 
-struct process_state {
-    bool ready;
-    critical_section programs_lock;  // guards programs
-    numbered_table<program_record> programs;
-    critical_section disabled_lock;  // guards disabled, disabled_count and disabled_capacity
-    disabled_window* disabled;
-    int32_t disabled_count;
-    int32_t disabled_capacity;
+struct disabled_list {
+    critical_section lock;  // guards records, count and capacity
+    disabled_window* records;
+    int32_t count;
+    int32_t capacity;
 };
-process_state g_process;
+disabled_list g_disabled;
 
 struct thread_record {
     HANDLE handle;
@@ -72,7 +61,6 @@ struct thread_state {
 };
 thread_state g_threads;
 
-constexpr uint32_t supported_run_flags = run_wait | run_hide | run_keep;
 
 // CreateProcessA takes command lines of up to 32767 characters with the terminating zero. The
 // shell would start a program with a longer one cut short and report success.
@@ -81,40 +69,6 @@ constexpr std::size_t command_line_limit = 32767;
 // No path the shell can open is longer than MAX_PATH, and URLs in a start menu are short. Some
 // shells copy longer names into fixed buffers and overrun them, so they never see one.
 constexpr std::size_t shell_file_limit = 2 * MAX_PATH;
-
-// Kept programs carry dynamic identifiers; 1 (a start without keep) and the rest name none.
-bool kept_identifier(intptr_t program, int32_t* identifier)
-{
-    const auto narrow = static_cast<int32_t>(program);
-    if (narrow != program || narrow < first_dynamic_id)
-        return false;
-    *identifier = narrow;
-    return true;
-}
-
-// The common end of both ways to start: wait, then hand the process back or keep it.
-intptr_t finish_launch(HANDLE process, uint32_t flags)
-{
-    if (process && (flags & run_wait))
-        WaitForSingleObject(process, INFINITE);
-    if (!(flags & run_keep)) {
-        if (process)
-            CloseHandle(process);
-        return 1;
-    }
-    int32_t identifier = dynamic_number;
-    {
-        exclusive_lock lock(&g_process.programs_lock);
-        if (program_record* record = g_process.programs.claim(&identifier)) {
-            record->process = process;
-            return identifier;
-        }
-    }
-    // A program the caller cannot reach is a failed keep; it runs on without us.
-    if (process)
-        CloseHandle(process);
-    return 0;
-}
 
 intptr_t open_with_shell(const char* file, const char* parameters, const char* directory,
                          uint32_t flags)
@@ -131,16 +85,13 @@ intptr_t open_with_shell(const char* file, const char* parameters, const char* d
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
     // Failures are reported by the result alone: the shell must not put up a box of its own.
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
     info.lpVerb = nullptr;  // the file type's default action; "" would ask for a verb of that name
     info.lpFile = file;
     info.lpParameters = parameters ? parameters : "";
     info.lpDirectory = directory;
     info.nShow = (flags & run_hide) ? SW_HIDE : SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&info))
-        return 0;
-    // A shortcut opens without a process handle: there is nothing to wait for or to close then.
-    return finish_launch(info.hProcess, flags);
+    return ShellExecuteExA(&info) ? 1 : 0;
 }
 
 VELMORA_CALLBACK BOOL CALLBACK disable_thread_window(HWND window, LPARAM foreground)
@@ -151,12 +102,11 @@ VELMORA_CALLBACK BOOL CALLBACK disable_thread_window(HWND window, LPARAM foregro
         !IsWindowEnabled(window))
         return TRUE;
     {
-        exclusive_lock lock(&g_process.disabled_lock);
+        exclusive_lock lock(&g_disabled.lock);
         // A window that could not be recorded would never be enabled again: leave it alone.
-        if (!reserve_records(&g_process.disabled, &g_process.disabled_capacity,
-                             g_process.disabled_count + 1))
+        if (!reserve_records(&g_disabled.records, &g_disabled.capacity, g_disabled.count + 1))
             return TRUE;
-        g_process.disabled[g_process.disabled_count++] = {thread, window};
+        g_disabled.records[g_disabled.count++] = {thread, window};
     }
     EnableWindow(window, FALSE);
     return TRUE;
@@ -165,12 +115,12 @@ VELMORA_CALLBACK BOOL CALLBACK disable_thread_window(HWND window, LPARAM foregro
 // Removes one window that this thread disabled from the list; nullptr when none is left.
 HWND take_disabled_window(DWORD thread)
 {
-    exclusive_lock lock(&g_process.disabled_lock);
-    for (int32_t i = 0; i < g_process.disabled_count; ++i) {
-        if (g_process.disabled[i].thread != thread)
+    exclusive_lock lock(&g_disabled.lock);
+    for (int32_t i = 0; i < g_disabled.count; ++i) {
+        if (g_disabled.records[i].thread != thread)
             continue;
-        HWND window = g_process.disabled[i].window;
-        g_process.disabled[i] = g_process.disabled[--g_process.disabled_count];
+        HWND window = g_disabled.records[i].window;
+        g_disabled.records[i] = g_disabled.records[--g_disabled.count];
         return window;
     }
     return nullptr;
@@ -192,25 +142,12 @@ void sweep_ended_threads()
 
 }  // namespace
 
-void init_process_library()
-{
-    if (g_process.ready)
-        return;
-    g_process.programs.init(0, 16);  // kept programs use dynamic identifiers only
-    g_process.ready = true;
-}
-
-void init_thread_library()
-{
-    // Nothing left to prepare: the lock of the thread list exists from the start of the process.
-}
-
 intptr_t run_program(const char* file, const char* parameters, const char* directory,
                      uint32_t flags)
 {
-    // Pipes to and from kept programs are not offered; asking for them is a failure, not a
-    // program started without them.
-    if (flags & ~supported_run_flags)
+    // Waiting, keeping and pipes are not offered; asking for them is a failure, not a program
+    // started without them.
+    if (flags & ~run_hide)
         return 0;
     if (!file || !*file)
         return 0;
@@ -235,38 +172,10 @@ intptr_t run_program(const char* file, const char* parameters, const char* direc
     if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, creation, nullptr,
                        directory, &startup, &started)) {
         CloseHandle(started.hThread);
-        return finish_launch(started.hProcess, flags);
+        CloseHandle(started.hProcess);
+        return 1;
     }
     return open_with_shell(file, parameters, directory, flags);
-}
-
-intptr_t run_program(const char* file)
-{
-    return run_program(file, "", "", 0);
-}
-
-HANDLE program_process(intptr_t program)
-{
-    int32_t identifier = 0;
-    if (!kept_identifier(program, &identifier))
-        return nullptr;
-    exclusive_lock lock(&g_process.programs_lock);
-    program_record* record = g_process.programs.find(identifier);
-    return record ? record->process : nullptr;
-}
-
-void forget_program(intptr_t program)
-{
-    int32_t identifier = 0;
-    if (!kept_identifier(program, &identifier))
-        return;
-    exclusive_lock lock(&g_process.programs_lock);
-    program_record* record = g_process.programs.find(identifier);
-    if (!record)
-        return;
-    if (record->process)
-        CloseHandle(record->process);
-    g_process.programs.release(identifier);
 }
 
 int message_box(const char* caption, const char* text, UINT type)
@@ -323,18 +232,6 @@ int32_t create_thread(thread_procedure procedure, void* argument)
     return number;
 }
 
-HANDLE thread_running(int32_t number)
-{
-    exclusive_lock lock(&g_threads.lock);
-    for (int32_t i = 0; i < g_threads.count; ++i) {
-        if (g_threads.records[i].number != number)
-            continue;
-        HANDLE handle = g_threads.records[i].handle;
-        return WaitForSingleObject(handle, 0) == WAIT_TIMEOUT ? handle : nullptr;
-    }
-    return nullptr;
-}
-
 void close_thread_handles()
 {
     exclusive_lock lock(&g_threads.lock);
@@ -344,9 +241,4 @@ void close_thread_handles()
     g_threads.records = nullptr;
     g_threads.count = 0;
     g_threads.capacity = 0;
-}
-
-void delay(DWORD milliseconds)
-{
-    Sleep(milliseconds);
 }

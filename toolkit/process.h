@@ -6,28 +6,15 @@
 
 #include <cstdint>
 
-// Run flags of run_program.
-constexpr uint32_t run_wait = 1;  // wait until the started process has ended
-constexpr uint32_t run_hide = 2;  // start hidden and detached from any console
-constexpr uint32_t run_keep = 4;  // keep the process in a program record and return its identifier
+// Run flag of run_program: start the program hidden and detached from any console.
+constexpr uint32_t run_hide = 2;
 
-// Both run once at start-up, before anything below is used and before other threads exist.
-void init_process_library();  // empty program list
-void init_thread_library();   // nothing to do today: kept for the start-up order
-
-// Starts file with parameters in directory (nullptr or "" for none). A program starts through
-// CreateProcessA; anything else (a shortcut, a URL, a document) is opened by the shell with its
-// default action. 0 on failure, 1 on success, the program record's identifier with run_keep.
-// A file opened through the shell without a directory starts in the file's own folder. Flags
-// other than the three above (pipes to the program) are not offered and give 0; so does an
-// empty or missing file.
-intptr_t run_program(const char* file, const char* parameters, const char* directory,
-                     uint32_t flags);
-intptr_t run_program(const char* file);
-// The process handle kept for a run_keep identifier (nullptr when the shell gave none), and
-// the release of such a record.
-HANDLE program_process(intptr_t program);
-void forget_program(intptr_t program);
+// Starts file with parameters in directory (nullptr or "" for none) and returns at once. A program
+// starts through CreateProcessA; anything else (a shortcut, a URL, a document) is opened by the
+// shell with its default action, in the file's own folder when no directory is given. 1 on
+// success, 0 on failure: also for flags other than run_hide, for an empty file, and for a command
+// line or file name too long to be passed whole.
+intptr_t run_program(const char* file, const char* parameters, const char* directory, uint32_t flags);
 
 // MessageBoxA that disables the calling thread's other visible windows while the box is up and
 // enables them again afterwards. The box is owned by the foreground window when that is ours.
@@ -40,11 +27,8 @@ int32_t os_version();
 using thread_procedure = DWORD(WINAPI*)(void* argument);
 // Starts a thread; result: its number (1, 2, ... over the life of the process), 0 on failure.
 int32_t create_thread(thread_procedure procedure, void* argument);
-// The handle while the thread runs, else nullptr. The handle stays the thread list's: do not close it.
-HANDLE thread_running(int32_t number);
 // Closes the handles of all recorded threads (at shutdown); the threads themselves run on.
 void close_thread_handles();
-void delay(DWORD milliseconds);
 
 // 32-bit Windows enters callbacks with a 4-byte aligned stack; GCC code expects 16 bytes.
 #if defined(__i386__)

@@ -9,28 +9,16 @@
 
 // Flags of open_window. Every other bit is a Win32 window style, passed on.
 constexpr uint32_t window_centre_screen = 1;
-constexpr uint32_t window_centre_owner = 2;
-constexpr uint32_t window_no_control_list = 8;
 constexpr uint32_t window_invisible = 0x10000000;
-
-// x or y of open_window: let the system choose the position.
-constexpr int window_default_position = -65535;
 
 // Event codes of wait_event. Any other non-zero code is the number of a retrieved message that
 // produced no event (for example 512 for WM_MOUSEMOVE).
 constexpr int32_t no_event = 0;
-constexpr int32_t move_event = 3;
-constexpr int32_t size_event = 5;
-constexpr int32_t repaint_event = 15;
 constexpr int32_t close_event = 16;
 constexpr int32_t control_event = 13100;
 constexpr int32_t menu_event = 13101;
-constexpr int32_t activated_event = 13104;
-constexpr int32_t minimised_event = 13107;
-constexpr int32_t maximised_event = 13108;
-constexpr int32_t restored_event = 13109;
 
-// Private message that controls post to their window: wParam control number, lParam event type.
+// Private message that controls post to their window: wParam control number.
 constexpr UINT control_event_message = 13103;
 
 // Accelerator commands of every toolkit window: Tab and Shift+Tab.
@@ -41,32 +29,29 @@ constexpr WORD focus_previous_command = 64002;
 // and the arrow cursor. Once, at start-up.
 void init_window_library();
 
-// Opens a window under number (dynamic_number: the library picks one). width and height are the
-// client size. Result: the window's handle, or for dynamic_number the new number; 0 on failure.
-// A window already open under the number is closed first.
+// Opens a window under number; width and height are the client size. Without other style bits
+// the window has a title bar and nothing else. Unless invisible, it is shown. It becomes the
+// current control list. Result: the window's handle, 0 on failure. A window already open under
+// the number is closed first.
 intptr_t open_window(int32_t number, int x, int y, int width, int height, const char* title,
-                     uint32_t flags, HWND owner);
-intptr_t open_window(int32_t number, int x, int y, int width, int height, const char* title,
-                     uint32_t flags);
+                     uint32_t flags, HWND owner = nullptr);
 
 void close_window(int32_t number);  // nothing happens for a free number
 void close_all_windows();           // shutdown: every window of the table
 HWND window_handle(int32_t number); // 0 for a free number
-int32_t window_table_size();        // slots of the window table (it grows, never shrinks)
 
 // Waits for the next event: timeout -1 without limit, 0 not at all, n at most n milliseconds.
 int32_t wait_event(int32_t timeout_ms);
 
-// Fields of the last event; valid until the next wait_event.
+// The item of the last event; valid until the next wait_event.
 int32_t event_menu_item();  // menu item id of a menu event
 int32_t event_control();    // control number of a control event
-int32_t event_window();     // window number of the event, -1 for no toolkit window
-int32_t event_type();       // event type of a control event, -1 otherwise
-WPARAM event_wparam();      // parameters of the last message that produced no event
-LPARAM event_lparam();
+
+// The window that new controls go into: the window opened last, until it is destroyed; nullptr
+// when there is none. use_control_list makes window the current list and returns the previous one.
+HWND use_control_list(HWND window);
+HWND current_control_list();
 
 // The toolkit window that holds a window: the window itself or the nearest parent that carries the
 // window-number property; nullptr when there is none.
 HWND find_toolkit_window(HWND window);
-// The toolkit number of find_toolkit_window(window), or -1.
-int32_t window_number_of(HWND window);

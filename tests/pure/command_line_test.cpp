@@ -29,17 +29,6 @@ TEST(CommandLine, QuotesTheFileAndAddsParametersAfterOneBlank)
             << (row.file ? row.file : "(null)") << " / " << (row.parameters ? row.parameters : "(null)");
 }
 
-TEST(CommandLine, KeepsLongFilesAndParametersWhole)
-{
-    for (std::size_t length : {259u, 4096u, 32768u, 1u << 20}) {
-        const std::string file = "C:\\" + std::string(length, 'f') + ".exe";
-        const std::string parameters(length, 'p');
-        const std::string line = build_command_line(file.c_str(), parameters.c_str());
-        EXPECT_EQ(line, "\"" + file + "\" " + parameters) << length;
-        EXPECT_EQ(build_command_line(("\"" + file + "\"").c_str(), ""), "\"" + file + "\"") << length;
-    }
-}
-
 TEST(FolderOfFile, IsTheTextUpToTheLastBackslash)
 {
     const struct {

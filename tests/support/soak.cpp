@@ -24,7 +24,7 @@ bool toggle(coming_and_going& shortcut)
     // The shell may hold the shortcut open for a moment (its icon, a launch): try again then.
     DWORD start = GetTickCount();
     while (!MoveFileA(from.c_str(), to.c_str())) {
-        if (GetTickCount() - start > 5000)
+        if (GetTickCount() - start > 30000)
             return false;
         Sleep(10);
     }

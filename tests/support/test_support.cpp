@@ -40,41 +40,20 @@ std::string make_temp_folder(const char* prefix)
 
 void remove_tree(const std::string& path)
 {
-    std::string folder = path;
-    while (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
-    DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileA(folder.c_str()))
-            RemoveDirectoryA(folder.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                remove_tree(folder + "\\" + name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
+    // On the Unix side, which removes links and never what they lead to, and ignores files that a
+    // program just started still holds open.
+    const std::string unix_path = unix_path_of(path);
+    if (!unix_path.empty() && unix_path != "/")
+        run_unix_script("rm -rf " + shell_quoted(unix_path));
 }
 
 bool make_folders(const std::string& path)
 {
-    for (size_t i = 3; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\') {
-            std::string part = path.substr(0, i);
-            if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-                return false;
-        }
-    }
-    return true;
+    std::string folder = path;
+    while (folder.size() > 3 && folder.back() == '\\')
+        folder.pop_back();
+    const int result = SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+    return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
 }
 
 bool write_file(const std::string& path, const std::string& bytes)
@@ -103,11 +82,6 @@ std::string read_file(const std::string& path)
         bytes.append(buffer, got);
     CloseHandle(file);
     return bytes;
-}
-
-bool file_exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::string> read_lines(const std::string& path)
@@ -186,18 +160,13 @@ long wait_exit(child_process& child, DWORD timeout_ms)
     return static_cast<long>(code);
 }
 
-void kill_process(child_process& child)
+void end_process(child_process& child)
 {
     if (child.process) {
         TerminateProcess(child.process, 1);
         WaitForSingleObject(child.process, 5000);
-    }
-}
-
-void close_process(child_process& child)
-{
-    if (child.process)
         CloseHandle(child.process);
+    }
     child = {};
 }
 
@@ -245,14 +214,6 @@ std::string windows_quoted(const std::string& argument)
     quoted.append(backslashes * 2, '\\');
     return quoted + "\"";
 }
-
-// A link's own Unix path: its folder resolved, its name kept, so that the link is not followed.
-std::string unix_link_path(const std::string& link)
-{
-    std::size_t slash = link.find_last_of('\\');
-    std::string folder = unix_path_of(link.substr(0, slash));
-    return folder.empty() ? "" : shell_quoted(folder + "/" + link.substr(slash + 1));
-}
 }  // namespace
 
 bool run_unix_script(const std::string& script, DWORD timeout_ms)
@@ -269,24 +230,11 @@ bool run_unix_script(const std::string& script, DWORD timeout_ms)
         for (HANDLE handle : {process.hThread, process.hProcess})
             if (handle)
                 CloseHandle(handle);
-        ended = wait_until([&] { return file_exists(marker); }, timeout_ms, 10);
+        ended = wait_until([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeout_ms, 10);
     }
-    remove_tree(marker_folder);
+    DeleteFileA(marker.c_str());
+    RemoveDirectoryA(marker_folder.c_str());
     return ended;
-}
-
-bool make_folder_link(const std::string& link, const std::string& target)
-{
-    std::string unix_target = unix_path_of(target), unix_link = unix_link_path(link);
-    return !unix_target.empty() && !unix_link.empty() &&
-           run_unix_script("ln -s " + shell_quoted(unix_target) + " " + unix_link, 5000) && file_exists(link);
-}
-
-bool remove_folder_link(const std::string& link)
-{
-    // rm without -r removes the link itself and never what it leads to.
-    std::string unix_link = unix_link_path(link);
-    return !unix_link.empty() && run_unix_script("rm " + unix_link, 5000) && !file_exists(link);
 }
 
 void pump_messages(DWORD ms)
@@ -315,13 +263,6 @@ bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD 
             return condition();
         pump_messages(step_ms);
     }
-}
-
-HWND wait_for_window(const char* window_class, const char* title, DWORD timeout_ms)
-{
-    HWND found = nullptr;
-    wait_until([&] { return (found = FindWindowA(window_class, title)) != nullptr; }, timeout_ms);
-    return found;
 }
 
 namespace {
@@ -398,17 +339,15 @@ void click(int x, int y, bool right)
     mouse_button(false, right);
 }
 
-void press_key(WORD virtual_key, bool shift)
+void press_key(WORD virtual_key)
 {
-    INPUT inputs[4] = {};
-    const WORD keys[] = {VK_SHIFT, virtual_key, virtual_key, VK_SHIFT};
-    const int first = shift ? 0 : 1, end = shift ? 4 : 3;
-    for (int i = first; i < end; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = keys[i];
-        inputs[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtual_key;
     }
-    SendInput(static_cast<UINT>(end - first), inputs + first, sizeof(INPUT));
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
 }
 
 COLORREF screen_pixel(int x, int y)

@@ -26,41 +26,9 @@ void stop_fake_shell(velmora_session& session)
         return;
     if (HWND tray = FindWindowA("Shell_TrayWnd", ""))
         PostMessageA(tray, WM_CLOSE, 0, 0);
-    if (wait_exit(session.shell, 5000) < 0)
-        kill_process(session.shell);
-    close_process(session.shell);
+    wait_exit(session.shell, 5000);
+    end_process(session.shell);
 }
-
-namespace {
-
-// The main window of a Velmora started outside this process: class and title are the program's.
-HWND other_velmora_window()
-{
-    return FindWindowA("WindowClass_0", "Velmora 1.0.0");
-}
-
-// Starts the program through setpriv without the capabilities that let root pass permissions.
-bool start_unprivileged(velmora_session& session, const std::string& folder, const std::string& name)
-{
-    if (other_velmora_window())
-        return false;  // it could not be told apart from the one started here
-    char loader[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA("WINE", loader, sizeof loader);
-    const std::string wine = length > 0 && length < sizeof loader ? loader : "/usr/lib/wine/wine64";
-    HWND window = nullptr;
-    if (!run_unix_script("cd " + shell_quoted(unix_path_of(folder)) +
-                             " && setpriv --bounding-set -dac_override,-dac_read_search " + shell_quoted(wine) +
-                             " " + shell_quoted(name) + " >/dev/null 2>&1 &",
-                         10000) ||
-        !wait_until([&] { return (window = other_velmora_window()) != nullptr; }, 15000))
-        return false;
-    GetWindowThreadProcessId(window, &session.velmora.id);
-    session.velmora.process =
-        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, session.velmora.id);
-    return session.velmora.process != nullptr;
-}
-
-}  // namespace
 
 bool start_velmora(velmora_session& session, const std::string& program, const start_options& options)
 {
@@ -82,17 +50,13 @@ bool start_velmora(velmora_session& session, const std::string& program, const s
             SetEnvironmentVariableA(name, value.c_str());
     for (const char* name : options.switches)
         SetEnvironmentVariableA(name, "1");
-    bool started_one = false;
-    if (options.unprivileged)
-        started_one = start_unprivileged(session, folder, path.substr(folder.size()));
-    else
-        started_one = (session.velmora = start_process("\"" + path + "\"", folder)).process != nullptr;
+    session.velmora = start_process("\"" + path + "\"", folder);
     for (const auto& [name, value] : settings)
         if (!value.empty())
             SetEnvironmentVariableA(name, nullptr);
     for (const char* name : options.switches)
         SetEnvironmentVariableA(name, nullptr);
-    return started_one && wait_until([&] { return velmora_main_window(session) != nullptr; }, 10000);
+    return session.velmora.process && wait_until([&] { return velmora_main_window(session) != nullptr; }, 10000);
 }
 
 HWND velmora_main_window(const velmora_session& session)
@@ -106,43 +70,34 @@ long close_velmora(velmora_session& session, DWORD timeout_ms)
         PostMessageA(window, WM_CLOSE, 0, 0);
     long code = wait_exit(session.velmora, timeout_ms);
     if (code >= 0)
-        close_process(session.velmora);
+        end_process(session.velmora);
     return code;
 }
 
-void dump_logs(const velmora_session& session)
+void end_session(velmora_session& session, bool print_logs)
 {
+    if (close_velmora(session, 5000) < 0)
+        end_process(session.velmora);
+    stop_fake_shell(session);
     for (const std::string* log : {&session.shell_log, &session.record_log}) {
-        if (log->empty())
+        if (!print_logs || log->empty())
             continue;
         std::printf("---- %s\n", log->c_str());
         for (const std::string& line : read_lines(*log))
             std::printf("%s\n", line.c_str());
     }
-}
-
-void end_session(velmora_session& session)
-{
-    if (session.velmora.process) {
-        if (close_velmora(session, 5000) < 0) {
-            kill_process(session.velmora);
-            close_process(session.velmora);
-        }
-    }
-    stop_fake_shell(session);
     if (!session.folder.empty())
         remove_tree(session.folder);
     session = {};
 }
 
-std::string install_program(const char* file, bool with_grafiken)
+std::string install_program(const char* file)
 {
     const std::string folder = make_temp_folder("velmora_installed"), to = shell_quoted(unix_path_of(folder));
-    std::string script = "cp " + shell_quoted(unix_path_of(fixture_path(file))) + " " + to;
-    if (with_grafiken)
-        script += " && cp -r " + shell_quoted(unix_path_of(exe_folder() + "Grafiken")) + " " + to;
-    const bool copied = !folder.empty() && run_unix_script(script) && file_exists(folder + file) &&
-                        (!with_grafiken || file_exists(folder + "Grafiken"));
+    const bool copied = !folder.empty() &&
+                        run_unix_script("cp " + shell_quoted(unix_path_of(fixture_path(file))) + " " + to + " && cp -r " +
+                                        shell_quoted(unix_path_of(exe_folder() + "Grafiken")) + " " + to) &&
+                        GetFileAttributesA((folder + "Grafiken").c_str()) != INVALID_FILE_ATTRIBUTES;
     return copied ? folder : "";
 }
 

@@ -28,10 +28,6 @@ void stop_fake_shell(velmora_session& session);
 struct start_options {
     int taskbar_edge = -1;        // >= 0: the edge it reports instead of the shell's answer
     DWORD watch_interval_ms = 0;  // the watcher's interval; 0 keeps the program's
-    // Started without the Unix privilege to read what its permissions forbid, so that a folder
-    // with mode 000 cannot be opened even when the tests run as root. The process is then not
-    // this process's child; it is found by its main window and opened.
-    bool unprivileged = false;
     // Switches of the recording build set to 1, such as "VELMORA_DROP_HOOK".
     std::vector<const char*> switches;
     // The name of an auto-reset event that every rebuild waits for once it has begun.
@@ -45,14 +41,12 @@ bool start_velmora(velmora_session& session, const std::string& program = "velmo
 HWND velmora_main_window(const velmora_session& session);
 // Sends WM_CLOSE to the main window and returns the exit code (-1: it did not end in time).
 long close_velmora(velmora_session& session, DWORD timeout_ms = 10000);
-// Prints both logs, for the record of a failed test.
-void dump_logs(const velmora_session& session);
-// Stops everything still running and removes the session folder.
-void end_session(velmora_session& session);
+// Stops everything still running, prints the logs when asked to, and removes the session folder.
+void end_session(velmora_session& session, bool print_logs = false);
 
-// Copies file of the build's bin folder, and when wanted the Grafiken folder, into a fresh folder:
-// that folder ("\" at the end), or "" when a copy failed.
-std::string install_program(const char* file, bool with_grafiken);
+// Copies file of the build's bin folder and the Grafiken folder into a fresh folder: that folder
+// ("\" at the end), or "" when a copy failed.
+std::string install_program(const char* file);
 
 // Lines of a log that contain text, and waiting until there are at least count of them.
 std::vector<std::string> lines_containing(const std::string& log, const std::string& text);

@@ -1,167 +1,51 @@
-// The picture files beside the program and the application icon: sizes, depths and what the menu
-// and the banner show of them. The build copies Grafiken\ beside the test programs.
+// What the program ships beside and inside Velmora.exe: the pictures of its Grafiken folder, which
+// the build copies beside the test programs, and its application icon.
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <cstdint>
 #include <iterator>
 #include <set>
-#include <string>
 #include <vector>
 
+#include "presentation/commands.h"
+#include "presentation/item_bitmaps.h"
+#include "tests/support/image_files.h"
 #include "tests/support/test_support.h"
+#include "toolkit/image.h"
 
 namespace {
 
-const char* const command_bitmaps[] = {
-    "Abmelden.bmp", "Ausfuehren.bmp", "Herunterfahren.bmp", "Neustarten.bmp",    "Ruhezustand.bmp",
-    "Standby.bmp",  "Suchen.bmp",     "Wechseln.bmp",       "Informationen.bmp", "Beenden.bmp",
-};
-const char* const banner_icons[] = {"Quarnet-Logo.ico", "Velmora.ico"};
-constexpr int menu_visible = 13;       // Wine cuts a menu item bitmap to the check-mark size
-
-std::string grafiken(const char* name)
+// All thirteen load as the program loads them; the ten command pictures are 16x16 and differ.
+TEST(Grafiken, EveryPictureLoadsAndTheCommandsShowDifferentOnes)
 {
-    return test::exe_folder() + "Grafiken\\" + name;
-}
-
-// A 24-bit bitmap file loaded as the program loads it, its pixels top row first.
-struct pixels {
-    int width = 0, height = 0, depth = 0;
-    std::vector<COLORREF> rgb;
-    COLORREF at(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
-};
-pixels load_bitmap(const char* name)
-{
-    pixels p;
-    HANDLE bitmap = LoadImageA(nullptr, grafiken(name).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
-    DIBSECTION dib{};
-    if (bitmap && GetObjectA(bitmap, sizeof dib, &dib) == sizeof dib && dib.dsBm.bmBitsPixel == 24) {
-        p = {dib.dsBm.bmWidth, dib.dsBm.bmHeight, 24, {}};
-        for (int y = 0; y < p.height; ++y) {
-            const auto* row = static_cast<const uint8_t*>(dib.dsBm.bmBits) +
-                              static_cast<size_t>(dib.dsBmih.biHeight > 0 ? p.height - 1 - y : y) * dib.dsBm.bmWidthBytes;
-            for (int x = 0; x < p.width; ++x)
-                p.rgb.push_back(RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
-        }
+    init_image_library();
+    ASSERT_TRUE(SetCurrentDirectoryA(test::exe_folder().c_str()));
+    load_graphics();
+    std::set<std::vector<COLORREF>> pictures;
+    for (const graphics_file& file : graphics_files)
+        EXPECT_NE(image_handle(file.image), nullptr) << file.path;
+    for (const fixed_command& command : fixed_commands) {
+        SIZE size = {};
+        ASSERT_TRUE(image_size(image_handle(command.image), &size)) << command.caption;
+        EXPECT_EQ(size.cx * 100 + size.cy, 1616) << command.caption;
+        pictures.insert(test::bitmap_pixels(static_cast<HBITMAP>(image_handle(command.image))));
     }
-    DeleteObject(bitmap);
-    return p;
+    EXPECT_EQ(pictures.size(), std::size(fixed_commands));
+    free_all_images();
 }
 
-uint32_t little_endian(const std::string& s, size_t at, int bytes)
-{
-    uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | static_cast<uint8_t>(s[at + i]);
-    return value;
-}
-
-// The images of an .ico file: width (= height), bit count and bits (header, colour rows, mask rows).
-struct icon_image {
-    int width;
-    int bit_count;
-    std::string bits;
-};
-std::vector<icon_image> icon_file_images(const std::string& file)
-{
-    std::vector<icon_image> images;
-    for (size_t i = 0; file.size() >= 6 && i < little_endian(file, 4, 2); ++i) {
-        const size_t at = 6 + 16 * i;
-        const uint32_t size = little_endian(file, at + 8, 4), offset = little_endian(file, at + 12, 4);
-        if (at + 16 > file.size() || offset > file.size() || size > file.size() - offset)
-            return {};
-        EXPECT_EQ(file[at], file[at + 1]) << "a square image";
-        images.push_back({static_cast<uint8_t>(file[at]), static_cast<int>(little_endian(file, at + 6, 2)),
-                          file.substr(offset, size)});
-    }
-    return images;
-}
-
-TEST(Grafiken, CommandBitmapsAre16x16WithDistinctSymbolsInsideTheShownCorner)
-{
-    std::set<std::vector<COLORREF>> distinct;
-    for (const char* name : command_bitmaps) {
-        SCOPED_TRACE(name);
-        pixels p = load_bitmap(name);
-        ASSERT_EQ(p.width * 100 + p.height, 1616) << "16x16 at 24 bits";
-        int drawn = 0, outside = 0;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x)
-                (x < menu_visible && y < menu_visible ? drawn : outside) += p.at(x, y) != RGB(255, 255, 255);
-        EXPECT_EQ(outside, 0) << "the menu would cut it off";
-        EXPECT_GE(drawn, menu_visible * menu_visible / 4) << "a symbol, not a speck";
-        distinct.insert(p.rgb);
-    }
-    EXPECT_EQ(distinct.size(), std::size(command_bitmaps)) << "two commands share a picture";
-}
-
-// The banner's icons: 16 and 32 pixels at 32 bits; loaded without a size, as the program does, the
-// 32-pixel image. Where the mask leaves a pixel out its alpha is 0 and the reverse, or a drawing by
-// the mask alone shows junk on the banner.
-TEST(Grafiken, BannerIconsHold32And16PixelImagesWhoseMaskAgreesWithTheirAlpha)
-{
-    for (const char* name : banner_icons) {
-        SCOPED_TRACE(name);
-        std::set<int> sizes;
-        for (const icon_image& image : icon_file_images(test::read_file(grafiken(name)))) {
-            EXPECT_EQ(image.bit_count, 32);
-            sizes.insert(image.width);
-            const int w = image.width;
-            const size_t header = little_endian(image.bits, 0, 4), mask_stride = (w + 31) / 32 * 4;
-            int masked = 0;
-            for (int y = 0; y < w; ++y) {
-                for (int x = 0; x < w; ++x) {
-                    const size_t row = static_cast<size_t>(w - 1 - y);
-                    const uint8_t alpha = image.bits[header + (row * w + x) * 4 + 3];
-                    const bool out = image.bits[header + w * w * 4 + row * mask_stride + x / 8] & (0x80 >> (x % 8));
-                    ASSERT_EQ(out, alpha == 0) << w << " pixels at " << x << "," << y;
-                    masked += out;
-                }
-            }
-            EXPECT_GE(masked, 4) << "round shapes: the corners are left out";
-            EXPECT_LE(masked, w * w / 2) << "the middle is icon";
-        }
-        EXPECT_EQ(sizes, (std::set<int>{16, 32}));
-        auto icon = static_cast<HICON>(LoadImageA(nullptr, grafiken(name).c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-        ICONINFO info{};
-        ASSERT_TRUE(icon && GetIconInfo(icon, &info));
-        BITMAP colour{};
-        GetObjectA(info.hbmColor, sizeof colour, &colour);
-        EXPECT_EQ(colour.bmWidth * 100 + colour.bmHeight, 3232);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        DestroyIcon(icon);
-    }
-}
-
-// The class icon of every window: icon resource 1 of Velmora.exe.
+// Icon resource 1, the class icon of every window, holds images of the three sizes Windows asks for.
 TEST(ApplicationIcon, ResourceOneHolds16And32And48PixelImages)
 {
     HMODULE module = LoadLibraryExA((test::exe_folder() + "Velmora.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr);
-    HRSRC group_info = FindResourceA(module, MAKEINTRESOURCEA(1), RT_GROUP_ICON);
-    ASSERT_NE(group_info, nullptr);
-    const std::string group(static_cast<const char*>(LockResource(LoadResource(module, group_info))),
-                            SizeofResource(module, group_info));
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(1), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    // A group directory: 6 bytes of header, the count at byte 4, then 14 bytes per image, width first.
+    const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(module, group)));
     std::set<int> sizes;
-    for (size_t i = 0; group.size() >= 6 && i < little_endian(group, 4, 2) && 6 + 14 * i + 14 <= group.size(); ++i) {
-        const size_t at = 6 + 14 * i;
-        const int width = static_cast<uint8_t>(group[at]);
-        SCOPED_TRACE(width);
-        EXPECT_EQ(little_endian(group, at + 6, 2), 32u);
-        sizes.insert(width);
-        HRSRC image_info = FindResourceA(module, MAKEINTRESOURCEA(little_endian(group, at + 12, 2)), RT_ICON);
-        ASSERT_NE(image_info, nullptr);
-        const std::string image(static_cast<const char*>(LockResource(LoadResource(module, image_info))),
-                                SizeofResource(module, image_info));
-        HICON icon = CreateIconFromResourceEx(reinterpret_cast<BYTE*>(const_cast<char*>(image.data())),
-                                              static_cast<DWORD>(image.size()), TRUE, 0x00030000, width, width, 0);
-        EXPECT_NE(icon, nullptr) << "the image is a valid icon";
-        DestroyIcon(icon);
-    }
+    for (int i = 0; i < (bytes[4] | bytes[5] << 8); ++i)
+        sizes.insert(bytes[6 + 14 * i]);
     EXPECT_EQ(sizes, (std::set<int>{16, 32, 48}));
     FreeLibrary(module);
 }

@@ -1,0 +1,33 @@
+#pragma once
+// The state that the parts of the application core share: the process-wide record, the Start
+// button and the invisible main window that owns the start menu.
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "catalogue/menu_publication.h"
+
+struct app_state {
+    HINSTANCE module;
+    HWND start_button;                   // the taskbar's Start button; looked up again when gone
+    std::atomic<int32_t> menu_requested; // set by the mouse hook, cleared after the menu closed
+    std::atomic<int32_t> quit_requested; // ends the main loop
+    int32_t last_event;
+    HHOOK mouse_hook;
+    DWORD hook_renewed_at;               // GetTickCount of the last installation
+    launch_table shown_launch;           // launch list of the menu shown last
+};
+extern app_state g_app;
+
+// The first top-level window of class "Button", whatever its title; nullptr when there is none.
+HWND find_start_button();
+// The stored Start button, looked up again when the stored window no longer exists.
+HWND current_start_button();
+
+// Opens the invisible main window, owned by owner. false when it cannot be opened.
+bool open_main_window(HWND owner);
+// The main window. A shell restart destroys it with the Start button that owned it; it is then
+// opened again, owned by the current Start button.
+HWND main_window();
