@@ -108,8 +108,9 @@ void end_rebuild()
 bool begin_showing(shown_menu* shown)
 {
     exclusive_lock lock(&g_lock);
-    // Before the first menu there is nothing to offer: a click during its build waits for it.
-    if (rebuild_in_progress.load() || (!g_state.offered_menu && g_state.building))
+    // Before the first menu there is nothing to offer: a click made before it is built, even
+    // before its build has begun, waits for it.
+    if (rebuild_in_progress.load() || !g_state.offered_menu)
         return false;
     g_state.menu_on_screen = true;
     g_state.shown_menu = g_state.offered_menu;

@@ -47,11 +47,11 @@ void end_rebuild();
 
 // Main-thread side.
 struct shown_menu {
-    HMENU menu;           // nullptr before the first hand-over
+    HMENU menu;           // the menu on offer
     launch_table launch;  // the launch list that belongs to menu
 };
-// false while a build is being handed over, or while the first one is being built: nothing may be
-// shown now, the request stays pending.
+// false while a build is being handed over, or before the first one has been handed over: nothing
+// may be shown now, the request stays pending.
 bool begin_showing(shown_menu* shown);
 void end_showing();  // releases the builds that were replaced while the menu was up
 launch_table current_launch_list();

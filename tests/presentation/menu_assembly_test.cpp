@@ -132,6 +132,17 @@ TEST_F(StartMenuAssembly, BuildsTheTreeWithEveryBitmapAndGreyedCommand)
         }
 }
 
+// A click before the first menu has been handed over, even before its build has begun, waits.
+TEST_F(StartMenuAssembly, NothingIsShownBeforeTheFirstMenuIsHandedOver)
+{
+    shown_menu shown;
+    EXPECT_FALSE(begin_showing(&shown));
+    rebuild(tree_of({"Programs\\", "Programs\\a"}));
+    ASSERT_TRUE(begin_showing(&shown));
+    EXPECT_EQ(shown.menu, menu_handle(0));
+    end_showing();
+}
+
 // A rebuild cancelled for shutdown adds no more entries, and it is never handed over.
 TEST_F(StartMenuAssembly, ACancelledRebuildStopsAddingEntriesAndIsNotHandedOver)
 {
