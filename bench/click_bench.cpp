@@ -29,13 +29,13 @@ namespace {
 
 constexpr int clicks = 50;
 
-// Until a visible popup menu window ("#32768") of the process is there (open) or gone; hidden
-// windows of the class do not count. Polls every millisecond: a busy loop would take one of the two
-// cores from the processes measured.
-bool wait_menu_window(DWORD process_id, bool open, DWORD timeout_ms)
+// Until a visible popup menu window ("#32768") is there (open) or gone; only one program shows
+// menus at a time here. Polls every millisecond: a busy loop would take one of the two cores from
+// the processes measured.
+bool wait_menu_window(bool open, DWORD timeout_ms)
 {
     DWORD start = GetTickCount();
-    while ((test::find_process_window(process_id, "#32768") != nullptr) != open) {
+    while ((IsWindowVisible(FindWindowA("#32768", nullptr)) != FALSE) != open) {
         if (GetTickCount() - start > timeout_ms)
             return false;
         Sleep(1);
@@ -43,10 +43,10 @@ bool wait_menu_window(DWORD process_id, bool open, DWORD timeout_ms)
     return true;
 }
 
-void close_menu(DWORD process_id)
+void close_menu()
 {
     test::press_key(VK_ESCAPE);
-    wait_menu_window(process_id, false, 5000);
+    wait_menu_window(false, 5000);
     Sleep(100);
 }
 
@@ -66,27 +66,27 @@ figures summarise(std::vector<double> values)
     return {values[n / 2], values[std::min(n - 1, (n * 95 + 99) / 100 - 1)], values.back(), static_cast<int>(n)};
 }
 
-figures velmora_latency(test::velmora_session& session)
+figures velmora_latency()
 {
     // The first menu is built by the watcher shortly after start-up; a click before it shows
     // nothing. The first menu shown also pays for what is made once, so it is not counted.
     bool ready = false;
     for (int attempt = 0; attempt < 30 && !ready; ++attempt) {
         test::click_start_button();
-        ready = wait_menu_window(session.velmora.id, true, 1000);
+        ready = wait_menu_window(true, 1000);
     }
     if (!ready)
         return {0, 0, 0, 0};
-    close_menu(session.velmora.id);
+    close_menu();
 
     std::vector<double> samples;
     for (int i = 0; i < clicks; ++i) {
         double start = bench::now_ms();
         test::click_start_button();
-        if (!wait_menu_window(session.velmora.id, true, 5000))
+        if (!wait_menu_window(true, 5000))
             continue;
         samples.push_back(bench::now_ms() - start);
-        close_menu(session.velmora.id);
+        close_menu();
     }
     return summarise(samples);
 }
@@ -125,14 +125,13 @@ figures bare_latency()
     CloseHandle(CreateThread(nullptr, 0, track_menus, nullptr, 0, nullptr));
     Sleep(200);
     std::vector<double> samples;
-    DWORD self = GetCurrentProcessId();
     for (int i = 0; i <= clicks; ++i) {
         SetEvent(g_track_request);
-        if (!wait_menu_window(self, true, 5000))
+        if (!wait_menu_window(true, 5000))
             continue;
         if (i > 0)  // the first one, as with Velmora, pays for what is made once
             samples.push_back(bench::now_ms() - g_track_start.load());
-        close_menu(self);
+        close_menu();
     }
     return summarise(samples);
 }
@@ -167,14 +166,14 @@ int main()
         std::printf("could not start Velmora\n");
         return 1;
     }
-    const figures idle = velmora_latency(session);
+    const figures idle = velmora_latency();
     std::atomic<bool> clicking{true};
     std::thread rebuilds([&] {
         while (clicking.load() && test::drive_rebuilds(coming, session.record_log, 1, 120000)) {
         }
     });
     const int rebuilds_before = test::count_lines(session.record_log, "rebuild end");
-    const figures rebuilding = velmora_latency(session);
+    const figures rebuilding = velmora_latency();
     const int rebuilds_during = test::count_lines(session.record_log, "rebuild end") - rebuilds_before;
     clicking.store(false);
     rebuilds.join();

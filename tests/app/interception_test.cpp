@@ -1,11 +1,11 @@
 // test-lock: desktop
-// The road of one click: a left press on the taskbar's Start button, swallowed by Velmora's mouse
-// hook, opens Velmora's menu at the corner the taskbar's edge selects (every edge is a row of
-// tests/pure/placement_test.cpp); everything else goes on to the windows and hooks it was meant
-// for. The hook heals where Windows 7 is strict; rebuilds never keep a click waiting. Driven with
-// SendInput from this separate process.
+// The road of one click, driven with SendInput from this process: a left press on the Start button,
+// swallowed by Velmora's mouse hook, opens the menu at the corner the taskbar's edge selects (every
+// edge is a row of tests/pure/placement_test.cpp); everything else goes on to the windows and hooks
+// it was meant for. The hook heals where Windows 7 is strict; rebuilds never keep a click waiting.
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -60,9 +60,6 @@ TEST_F(Interception, StartButtonOpensTheMenuAtTheCornerOfTheTaskbarEdge)
             ASSERT_TRUE(wait_for_menu(true, 30000));
             EXPECT_EQ(count_lines(log(), "menu shown x=" + std::to_string(button_.left) + " y=" +
                                              std::to_string(button_.top)), 1);
-            RECT menu = {};
-            GetWindowRect(visible_menu_window(), &menu);
-            EXPECT_EQ(menu.left, button_.left);
             close_menu();
         }
         // Served once: the request was cleared whatever happened; the press was swallowed.
@@ -194,7 +191,9 @@ TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
 
     ASSERT_TRUE(wait_for_lines(log(), "hook dropped", 1, 15000));
     const int installed = count_lines(log(), "hook installed");
+    const DWORD dropped = GetTickCount();
     ASSERT_TRUE(wait_for_lines(log(), "hook installed", installed + 1, 30000)) << "the hook stays away";
+    std::printf("the hook came back %lu ms after it was dropped\n", GetTickCount() - dropped);
     ASSERT_TRUE(open_menu());
     const int closed = count_lines(log(), "menu closed");
     click(button_.right + 400, button_.top - 300);  // somewhere else on the screen

@@ -14,14 +14,8 @@
 // tree, source bits and launch list agree; that the listing order of the file system changes no
 // more than the order of spellings that differ only in case.
 
-#include <cstddef>
-#include <cstdint>
 #include <map>
 #include <set>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 #include "catalogue/programs_tree.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -34,6 +28,7 @@ constexpr std::size_t max_lines = 48;
 constexpr int max_links = 4;  // each link may double the folders a walk sees
 
 bool is_folder(const std::string& path) { return path.back() == '\\'; }
+bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 std::string folded(std::string_view text)
 {
@@ -47,37 +42,26 @@ std::string folded(std::string_view text)
 // The menu's order, written independently of the builder: bytes compared unsigned after folding A-Z.
 bool sorts_after(const std::string& a, const std::string& b) { return folded(a).compare(folded(b)) > 0; }
 
-bool starts_with(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-const std::string& root_of(char code) { return code == 'u' || code == 'U' ? roots.user : roots.common; }
-
 // The absolute path below a root's Programs folder that a line names, its names cleaned as a
 // Windows file system would have them; a trailing "\" is kept. A line without a name stands for the
 // Programs folder itself.
 std::string absolute_path(std::string_view line)
 {
-    std::string path = root_of(line.empty() ? 'c' : line[0]) + "Programs";
+    std::string path = (!line.empty() && (line[0] == 'u' || line[0] == 'U') ? roots.user : roots.common) + "Programs";
     const std::size_t programs_size = path.size();
     std::string name;
-    auto end_name = [&]() {
+    for (std::size_t i = 1; i <= line.size(); ++i) {
+        const char c = i < line.size() ? line[i] : '\\';  // the end of the line ends the last name
+        if (c != '\\') {
+            const bool forbidden =
+                static_cast<unsigned char>(c) < 0x20 || std::string_view("\"*/:<>?|").find(c) != std::string_view::npos;
+            name += forbidden ? '_' : c;
+            continue;
+        }
         if (!name.empty() && name != "." && name != "..")
             path.append(1, '\\').append(name);
         name.clear();
-    };
-    for (std::size_t i = 1; i < line.size(); ++i) {
-        char c = line[i];
-        if (c == '\\') {
-            end_name();
-            continue;
-        }
-        const bool forbidden =
-            static_cast<unsigned char>(c) < 0x20 || std::string_view("\"*/:<>?|").find(c) != std::string_view::npos;
-        name += forbidden ? '_' : c;
     }
-    end_name();
     if (path.size() == programs_size || (!line.empty() && line.back() == '\\'))
         path += '\\';
     return path;
@@ -89,20 +73,14 @@ void add_spellings(std::string_view line, test::memory_fs* fs)
 {
     const unsigned selected = static_cast<unsigned char>(line[1]) | static_cast<unsigned char>(line[2]) << 8;
     const std::string path(line.substr(3));
-    const std::size_t name = path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\') + 1;
     for (unsigned bit = 0; bit < 12; ++bit) {
         if (!(selected & 1u << bit))
             continue;
         std::string spelled = path;
-        for (std::size_t i = name; i < spelled.size(); ++i) {
-            const char c = spelled[i];
-            if (bit % 3 == 1 && c >= 'a' && c <= 'z')
-                spelled[i] = static_cast<char>(c - 'a' + 'A');
-            else if (bit % 3 == 2 && c >= 'A' && c <= 'Z')
-                spelled[i] = static_cast<char>(c - 'A' + 'a');
-        }
-        const char root = bit < 6 ? 'u' : 'c';
-        fs->add(absolute_path(std::string(1, root) + spelled + (bit / 3 % 2 ? ".url" : ".lnk")));
+        for (auto c = spelled.begin() + (path.rfind('\\') + 1); c != spelled.end(); ++c)  // npos + 1 is 0
+            if (bit % 3 == 1 ? *c >= 'a' && *c <= 'z' : bit % 3 == 2 && *c >= 'A' && *c <= 'Z')
+                *c ^= 0x20;  // flips the case of an ASCII letter
+        fs->add(absolute_path((bit < 6 ? "u" : "c") + spelled + (bit / 3 % 2 ? ".url" : ".lnk")));
     }
 }
 
@@ -110,8 +88,7 @@ void add_spellings(std::string_view line, test::memory_fs* fs)
 void decode(std::string_view input, test::memory_fs* fs)
 {
     int links = 0;
-    std::size_t lines = 0;
-    while (!input.empty() && lines++ < max_lines) {
+    for (std::size_t lines = 0; !input.empty() && lines < max_lines; ++lines) {
         const std::size_t end = input.find('\n');
         const std::string_view line = input.substr(0, end);
         input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
@@ -121,12 +98,8 @@ void decode(std::string_view input, test::memory_fs* fs)
             add_spellings(line, fs);
         } else if (arrow == std::string_view::npos) {
             fs->add(absolute_path(line));
-        } else if (links < max_links) {
-            ++links;
-            std::string at = absolute_path(line.substr(0, arrow));
-            if (at.back() == '\\')
-                at.pop_back();
-            fs->add_link(at, absolute_path(line.substr(arrow + 1)));
+        } else if (links++ < max_links) {
+            fs->add_link(absolute_path(line.substr(0, arrow)), absolute_path(line.substr(arrow + 1)));
         }
     }
 }
@@ -134,36 +107,29 @@ void decode(std::string_view input, test::memory_fs* fs)
 void check_order_and_agreement(const programs_tree& result)
 {
     const path_list& tree = result.tree;
-    FUZZ_CHECK(!tree.empty() && tree[0] == "Programs\\");
-    FUZZ_CHECK(result.sources.size() == tree.size());
+    FUZZ_CHECK(!tree.empty() && tree[0] == "Programs\\" && result.sources.size() == tree.size());
 
     // Elements seen so far; folders whose subtree has ended; the chain of folders still open, folded.
     std::set<std::string_view> seen, closed;
     std::vector<std::pair<std::string, std::string_view>> open;
-    const std::string* previous_folder = nullptr;
-    const std::string* previous_entry = nullptr;
+    const std::string *previous_folder = nullptr, *previous_entry = nullptr;
     std::size_t launch_index = 0;
     for (std::size_t i = 0; i < tree.size(); ++i) {
         const std::string& element = tree[i];
-        FUZZ_CHECK(starts_with(element, "Programs\\"));
-        FUZZ_CHECK(element.find("\\\\") == std::string::npos);
-        FUZZ_CHECK((result.sources[i] == 0) == is_folder(element));
-        FUZZ_CHECK((result.sources[i] & ~0x0F) == 0);
+        FUZZ_CHECK(starts_with(element, "Programs\\") && element.find("\\\\") == std::string::npos);
+        FUZZ_CHECK((result.sources[i] == 0) == is_folder(element) && (result.sources[i] & ~0x0F) == 0);
         FUZZ_CHECK(seen.insert(element).second);  // nothing twice
         if (!is_folder(element)) {
             // An entry belongs to the folder just before it; entries sorted.
             FUZZ_CHECK(previous_folder != nullptr && starts_with(element, *previous_folder));
             FUZZ_CHECK(element.find('\\', previous_folder->size()) == std::string::npos);
-            if (previous_entry)
-                FUZZ_CHECK(!sorts_after(*previous_entry, element));
+            FUZZ_CHECK(!previous_entry || !sorts_after(*previous_entry, element));
             previous_entry = &element;
-            FUZZ_CHECK(launch_index < result.launch.size() && result.launch[launch_index] == element);
-            ++launch_index;
+            FUZZ_CHECK(launch_index < result.launch.size() && result.launch[launch_index++] == element);
             continue;
         }
         // Folders sorted.
-        if (previous_folder)
-            FUZZ_CHECK(!sorts_after(*previous_folder, element));
+        FUZZ_CHECK(!previous_folder || !sorts_after(*previous_folder, element));
         previous_folder = &element;
         previous_entry = nullptr;
 
@@ -177,22 +143,19 @@ void check_order_and_agreement(const programs_tree& result)
         }
         for (std::size_t end = element.find('\\'); end + 1 < element.size(); end = element.find('\\', end + 1)) {
             const std::string_view above(element.data(), end + 1);
-            FUZZ_CHECK(seen.count(above) == 1);
-            FUZZ_CHECK(closed.count(above) == 0);
+            FUZZ_CHECK(seen.count(above) == 1 && closed.count(above) == 0);
         }
         open.emplace_back(lower, element);
     }
-    FUZZ_CHECK(launch_index == result.launch.size());
-    FUZZ_CHECK(result.launch.size() <= static_cast<std::size_t>(max_menu_entries));
+    FUZZ_CHECK(launch_index == result.launch.size() && launch_index <= static_cast<std::size_t>(max_menu_entries));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
     test::memory_fs fs;
-    decode(input, &fs);
+    decode({reinterpret_cast<const char*>(data), size}, &fs);
 
     const programs_tree result = build_programs_tree(fs.ops(), roots);
     check_order_and_agreement(result);

@@ -25,8 +25,7 @@ TEST(CommandLine, QuotesTheFileAndAddsParametersAfterOneBlank)
         {"a.exe", " ", "\"a.exe\"  "},  // parameters are passed on unchanged, blanks included
     };
     for (const auto& row : rows)
-        EXPECT_EQ(build_command_line(row.file, row.parameters), row.expected)
-            << (row.file ? row.file : "(null)") << " / " << (row.parameters ? row.parameters : "(null)");
+        EXPECT_EQ(build_command_line(row.file, row.parameters), row.expected) << "row " << &row - rows;
 }
 
 TEST(FolderOfFile, IsTheTextUpToTheLastBackslash)
@@ -46,7 +45,7 @@ TEST(FolderOfFile, IsTheTextUpToTheLastBackslash)
         {nullptr, ""},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(folder_of_file(row.file), row.expected) << (row.file ? row.file : "(null)");
+        EXPECT_EQ(folder_of_file(row.file), row.expected) << "row " << &row - rows;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <string>
 
 #include "toolkit/date.h"
 
@@ -20,8 +19,7 @@ TEST(FormatDate, ReplacesTokensAndCopiesEverythingElse)
         const char* expected;
     } rows[] = {
         {"%hh:%ii:%ss Uhr - %dd.%mm.%yyyy", about_window_date, "20:03:23 Uhr - 26.07.2009"},
-        {"%dd.%mm.%yyyy %hh:%ii:%ss", 0, "01.01.1970 00:00:00"},          // first convertible second
-        {"%dd.%mm.%yyyy %hh:%ii:%ss", INT32_MAX, "19.01.2038 03:14:07"},  // last one
+        {"%dd.%mm.%yyyy %hh:%ii:%ss", INT32_MAX, "19.01.2038 03:14:07"},  // the last convertible second
         {"%dd.%mm.%yyyy %hh:%ii:%ss", -1, "00.00.0000 00:00:00"},         // cannot be converted
         {"%yy", 946684800, "00"},            // 2000: the last two digits
         {"%yyy", about_window_date, "09y"},  // "%yy", then a literal y
@@ -39,24 +37,20 @@ TEST(FormatDate, ReplacesTokensAndCopiesEverythingElse)
 // rule of 4, 100 and 400 years, and day, month and year rolling over.
 TEST(FormatDate, FollowsTheCalendarOverEveryDayOfTheRange)
 {
-    int year = 1970, month = 1, day = 1, failures = 0;
+    int year = 1970, month = 1, day = 1;
     for (int64_t midnight = 0; midnight <= INT32_MAX; midnight += 86400) {
-        for (int64_t second : {int64_t{0}, midnight / 86400 * 7919 % 86400, int64_t{86399}}) {
+        for (int second : {0, static_cast<int>(midnight / 86400 * 7919 % 86400), 86399}) {
             if (midnight + second > INT32_MAX)
                 continue;
             char expected[32];
-            std::snprintf(expected, sizeof expected, "%04d%02d%02d%02d%02d%02d", year, month, day,
-                          static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
-            const std::string text = format_date("%yyyy%mm%dd%hh%ii%ss", static_cast<int32_t>(midnight + second));
-            if (text != expected && ++failures <= 5)
-                ADD_FAILURE() << text << " for " << expected;
+            std::snprintf(expected, sizeof expected, "%04d%02d%02d%02d%02d%02d", year, month, day, second / 3600,
+                          second / 60 % 60, second % 60);
+            ASSERT_EQ(format_date("%yyyy%mm%dd%hh%ii%ss", static_cast<int32_t>(midnight + second)), expected);
         }
         const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
         const int lengths[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        if (++day > lengths[month - 1] && (day = 1) && ++month > 12) {
-            month = 1;
+        if (++day > lengths[month - 1] && (day = 1) && ++month > 12 && (month = 1))
             ++year;
-        }
     }
     EXPECT_EQ(year * 10000 + month * 100 + day, 20380120);  // the walk reached the end of the range
 }

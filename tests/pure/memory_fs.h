@@ -3,6 +3,7 @@
 // folder links that may lead anywhere, loops included.
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,12 @@ namespace test {
 class memory_fs {
 public:
     // A file, or with a trailing "\" a folder; missing folders along the path are made too.
-    void add(const std::string& path) { make(path); }
+    void add(const std::string& path) { find(path, true); }
     // A link at path that leads to the existing folder target.
-    void add_link(const std::string& path, const std::string& target) { nodes_[make(path + "\\")].link = resolve(target); }
+    void add_link(const std::string& path, const std::string& target)
+    {
+        nodes_[find(path + "\\", true)].link = find(target, false);
+    }
 
     file_system_ops ops() { return {enumerate, probe, identify, this}; }
 
@@ -31,50 +35,30 @@ private:
         int link = -1;  // the node a link leads to
     };
 
-    static std::vector<std::string> parts(const std::string& path)
-    {
-        std::vector<std::string> result(1);
-        for (char c : path) {
-            if (c != '\\')
-                result.back() += c;
-            else if (!result.back().empty())
-                result.emplace_back();
-        }
-        if (result.back().empty())
-            result.pop_back();
-        return result;
-    }
     int target(int n) const { return nodes_[n].link >= 0 ? nodes_[n].link : n; }
-    int child(int parent, const std::string& name) const
+    // The node at path, -1 when there is none. make creates what is missing, and returns a link
+    // itself rather than where it leads, so that add_link can set it.
+    int find(const std::string& path, bool make)
     {
-        for (int c : nodes_[parent].children)
-            if (compare_paths(nodes_[c].name, name) == 0)
-                return c;
-        return -1;
-    }
-    int resolve(const std::string& path) const
-    {
+        std::vector<std::string> names;
+        std::istringstream in(path);
+        for (std::string name; std::getline(in, name, '\\');)
+            if (!name.empty())
+                names.push_back(name);
         int n = 0;
-        for (const std::string& part : parts(path)) {
-            int c = nodes_[n].folder ? child(n, part) : -1;
-            if (c < 0)
-                return -1;
-            n = target(c);
-        }
-        return n;
-    }
-    int make(const std::string& path)
-    {
-        int n = 0;
-        std::vector<std::string> names = parts(path);
         for (std::size_t i = 0; i < names.size(); ++i) {
-            int next = child(n, names[i]);
+            const std::vector<int>& children = nodes_[n].children;
+            auto c = std::find_if(children.begin(), children.end(),
+                                  [&](int c) { return compare_paths(nodes_[c].name, names[i]) == 0; });
+            int next = c == children.end() ? -1 : *c;
+            if (!make && (next < 0 || !nodes_[n].folder))
+                return -1;
             if (next < 0) {
                 next = static_cast<int>(nodes_.size());
-                nodes_.push_back({names[i], i + 1 < names.size() || path.back() == '\\', {}});
                 nodes_[n].children.push_back(next);
+                nodes_.push_back({names[i], i + 1 < names.size() || path.back() == '\\', {}});
             }
-            n = i + 1 < names.size() ? target(next) : next;
+            n = make && i + 1 == names.size() ? next : target(next);
         }
         return n;
     }
@@ -84,7 +68,7 @@ private:
         auto* fs = static_cast<memory_fs*>(context);
         ++fs->enumerations;
         entries->clear();
-        int n = fs->resolve(folder);
+        int n = fs->find(folder, false);
         if (n < 0 || !fs->nodes_[n].folder)
             return -1;
         *entries = {{".", true}, {"..", true}};
@@ -98,14 +82,14 @@ private:
     static int64_t probe(void* context, const std::string& path)
     {
         auto* fs = static_cast<memory_fs*>(context);
-        int n = fs->resolve(path);
+        int n = fs->find(path, false);
         return n < 0 ? probe_nothing : fs->nodes_[n].folder ? probe_folder : 100;
     }
     static bool identify(void* context, const std::string& folder, folder_identity* identity)
     {
         auto* fs = static_cast<memory_fs*>(context);
         ++fs->identifications;
-        int n = fs->resolve(folder);
+        int n = fs->find(folder, false);
         *identity = {7, static_cast<uint64_t>(n)};
         return n >= 0;
     }

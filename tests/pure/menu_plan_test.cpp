@@ -15,14 +15,13 @@ std::string render(const menu_plan& plan)
 {
     std::string text;
     for (const plan_step& step : plan.steps) {
-        if (!text.empty())
-            text += '|';
+        text += text.empty() ? "" : "|";
         if (step.action == plan_action::open_submenu)
-            text.append("open ").append(step.caption);
+            text += "open " + step.caption;
         else if (step.action == plan_action::close_submenus)
-            text.append("close ").append(std::to_string(step.count));
+            text += "close " + std::to_string(step.count);
         else if (step.action == plan_action::add_entry)
-            text.append("entry ").append(std::to_string(step.id)).append(" ").append(step.caption);
+            text += "entry " + std::to_string(step.id) + " " + step.caption;
     }
     return text;
 }

@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "catalogue/programs_tree.h"
@@ -44,112 +45,79 @@ TEST(ProgramsTreeText, SortsLikeTheRuntimesCaseBlindCompare)
     EXPECT_EQ(list, (path_list{"a", "A", "b", "B", "c"}));
 }
 
-TEST(ProgramsTree, WorkedExampleGivesItsListsInOrder)
+// Paths in the rows are relative to the Programs folders; "" is the folder itself.
+TEST(ProgramsTree, MergesBothRootsInOrderAndSkipsWhatIsNoShortcut)
 {
-    test::memory_fs fs;
-    for (const char* path : {"Programs\\Editor.lnk", "Programs\\Tools\\Notes.lnk", "Programs\\desktop.ini"})
-        fs.add(user(path));
-    for (const char* path : {"Programs\\Tools\\Calc.lnk", "Programs\\Tools\\Calc.url",
-                             "Programs\\Tools\\Extra\\Backup.lnk", "Programs\\Games\\"})
-        fs.add(common(path));
+    const uint8_t ul = source_user_lnk, cl = source_common_lnk, uu = source_user_url, cu = source_common_url;
+    const struct {
+        const char* what;
+        std::vector<std::string> user, common, tree;
+        std::vector<uint8_t> sources;
+        programs_roots at = roots;
+    } rows[] = {
+        {"worked example", {"Editor.lnk", "Tools\\Notes.lnk", "desktop.ini"},
+         {"Tools\\Calc.lnk", "Tools\\Calc.url", "Tools\\Extra\\Backup.lnk", "Games\\"},
+         {"", "Editor", "Games\\", "Tools\\", "Tools\\Calc", "Tools\\Notes", "Tools\\Extra\\", "Tools\\Extra\\Backup"},
+         {0, ul, 0, 0, cl | cu, ul, 0, cl}},
+        // ".lnk" has no name: its entry path would end in "\" and read as the folder itself.
+        {"shortcuts merge, other files go",
+         {"Both.lnk", "Pair.lnk", "Pair.url", "Odd\\Name.LNK", "Odd\\Name.Url", "Odd\\Name.exe", "Odd\\Name",
+          "Odd\\Desktop.ini", "Odd\\Folder.lnk\\"},
+         {"Both.lnk", "Web.url", "Odd\\DESKTOP.INI", "Odd\\.lnk"},
+         {"", "Both", "Pair", "Web", "Odd\\", "Odd\\Folder.lnk\\"}, {0, ul | cl, ul | uu, cu, 0, 0}},
+        // Folders: the all-users spelling first; entries: the user's. The file system ignores case, so
+        // each spelling of a folder lists the files of both, and each entry stands for both files.
+        {"spellings stay apart and share their files", {"tools\\notes.lnk", "mixed.lnk"},
+         {"Tools\\Calc.lnk", "Mixed.lnk"},
+         {"", "mixed", "Mixed", "Tools\\", "Tools\\Calc", "Tools\\notes", "tools\\", "tools\\Calc", "tools\\notes"},
+         {0, ul | cl, ul | cl, 0, cl, ul, 0, cl, ul}},
+        // The case-blind sort gives X, x, X: the second X, no neighbour of the first, goes all the same.
+        {"an entry shows once when another spelling stands between its copies", {"X.lnk", "x.url"}, {"X.lnk"},
+         {"", "X", "x"}, {0, ul | cl | uu, ul | cl | uu}},
+        {"no Programs folders", {}, {}, {""}, {0}},
+        // An unresolved root would otherwise look for "Programs" in the current directory.
+        {"roots left empty", {"Editor.lnk"}, {"Editor.lnk"}, {""}, {0}, {"", ""}},
+    };
+    for (const auto& row : rows) {
+        test::memory_fs fs;
+        fs.add(user("Other\\Stray.lnk"));  // outside the Programs folders
+        fs.add("Programs\\Relative.lnk");  // where an empty root would look
+        for (const std::string& path : row.user)
+            fs.add(user("Programs\\" + path));
+        for (const std::string& path : row.common)
+            fs.add(common("Programs\\" + path));
+        path_list tree, launch;
+        for (const std::string& path : row.tree)
+            tree.push_back("Programs\\" + path);
+        std::copy_if(tree.begin(), tree.end(), std::back_inserter(launch), [](auto& p) { return p.back() != '\\'; });
 
-    programs_tree tree = build_programs_tree(fs.ops(), roots);
-    EXPECT_EQ(tree.tree, (path_list{"Programs\\", "Programs\\Editor", "Programs\\Games\\", "Programs\\Tools\\",
-                                     "Programs\\Tools\\Calc", "Programs\\Tools\\Notes", "Programs\\Tools\\Extra\\",
-                                     "Programs\\Tools\\Extra\\Backup"}));
-    EXPECT_EQ(tree.launch, (path_list{"Programs\\Editor", "Programs\\Tools\\Calc", "Programs\\Tools\\Notes",
-                                       "Programs\\Tools\\Extra\\Backup"}));
-    EXPECT_EQ(tree.sources, (std::vector<uint8_t>{0, source_user_lnk, 0, 0, source_common_lnk | source_common_url,
-                                                  source_user_lnk, 0, source_common_lnk}));
-}
-
-TEST(ProgramsTree, MergesShortcutsAndSkipsWhatIsNoShortcut)
-{
-    test::memory_fs fs;
-    for (const char* path : {"Programs\\Both.lnk", "Programs\\Pair.lnk", "Programs\\Pair.url",
-                             "Programs\\Odd\\Name.LNK", "Programs\\Odd\\Name.Url", "Programs\\Odd\\Name.exe",
-                             "Programs\\Odd\\Name", "Programs\\Odd\\Desktop.ini", "Programs\\Odd\\Folder.lnk\\"})
-        fs.add(user(path));
-    // ".lnk" has no name: its entry path would end in "\" and read as the folder itself.
-    for (const char* path : {"Programs\\Both.lnk", "Programs\\Web.url", "Programs\\Odd\\DESKTOP.INI", "Programs\\Odd\\.lnk"})
-        fs.add(common(path));
-
-    programs_tree tree = build_programs_tree(fs.ops(), roots);
-    EXPECT_EQ(tree.tree, (path_list{"Programs\\", "Programs\\Both", "Programs\\Pair", "Programs\\Web",
-                                     "Programs\\Odd\\", "Programs\\Odd\\Folder.lnk\\"}));
-    EXPECT_EQ(tree.sources, (std::vector<uint8_t>{0, source_user_lnk | source_common_lnk,
-                                                  source_user_lnk | source_user_url, source_common_url, 0, 0}));
-}
-
-TEST(ProgramsTree, WithoutProgramsFoldersHoldsTheRootAlone)
-{
-    test::memory_fs fs;
-    fs.add(user("Other\\Stray.lnk"));
-    fs.add("Programs\\Relative.lnk");  // where an unresolved root "" would look
-    for (const programs_roots& r : {roots, programs_roots{"", ""}}) {
-        programs_tree tree = build_programs_tree(fs.ops(), r);
-        EXPECT_EQ(tree.tree, path_list{"Programs\\"});
-        EXPECT_EQ(tree.sources, std::vector<uint8_t>{0});
-        EXPECT_TRUE(tree.launch.empty());
-        EXPECT_EQ(watcher_pass(fs.ops(), r), pass_signature{});
+        const programs_tree built = build_programs_tree(fs.ops(), row.at);
+        EXPECT_EQ(built.tree, tree) << row.what;
+        EXPECT_EQ(built.sources, row.sources) << row.what;
+        EXPECT_EQ(built.launch, launch) << row.what;
+        EXPECT_EQ(watcher_pass(fs.ops(), row.at) == pass_signature{}, tree.size() == 1) << row.what;
+        // Without links no folder needs to be opened to learn its identity.
+        EXPECT_EQ(fs.identifications, 0) << row.what;
     }
-}
-
-TEST(ProgramsTree, SpellingsThatDifferInCaseStayApartAndShareTheirFiles)
-{
-    test::memory_fs fs;
-    fs.add(common("Programs\\Tools\\Calc.lnk"));
-    fs.add(user("Programs\\tools\\notes.lnk"));
-    fs.add(common("Programs\\Mixed.lnk"));
-    fs.add(user("Programs\\mixed.lnk"));
-
-    // Folders: the all-users spelling first; entries: the user's. The file system ignores case, so
-    // each spelling of a folder lists the files of both, and each entry stands for both files.
-    programs_tree tree = build_programs_tree(fs.ops(), roots);
-    EXPECT_EQ(tree.tree, (path_list{"Programs\\", "Programs\\mixed", "Programs\\Mixed", "Programs\\Tools\\",
-                                     "Programs\\Tools\\Calc", "Programs\\Tools\\notes", "Programs\\tools\\",
-                                     "Programs\\tools\\Calc", "Programs\\tools\\notes"}));
-    const uint8_t both = source_user_lnk | source_common_lnk;
-    EXPECT_EQ(tree.sources, (std::vector<uint8_t>{0, both, both, 0, source_common_lnk, source_user_lnk, 0,
-                                                  source_common_lnk, source_user_lnk}));
-}
-
-// X.lnk and x.url for the user, X.lnk for all users: the case-blind sort gives X, x, X, and the
-// second X, no neighbour of the first, must go all the same.
-TEST(ProgramsTree, AnEntryShowsOnceWhenAnotherSpellingStandsBetweenItsCopies)
-{
-    test::memory_fs fs;
-    fs.add(user("Programs\\X.lnk"));
-    fs.add(user("Programs\\x.url"));
-    fs.add(common("Programs\\X.lnk"));
-    programs_tree tree = build_programs_tree(fs.ops(), roots);
-    EXPECT_EQ(tree.tree, (path_list{"Programs\\", "Programs\\X", "Programs\\x"}));
-    EXPECT_EQ(tree.launch, (path_list{"Programs\\X", "Programs\\x"}));
 }
 
 TEST(ProgramsTree, StopsAtTheLastEntryIdBelowTheCommands)
 {
     test::memory_fs fs;
-    char name[64];
     for (int i = 0; i < 201 * 50; ++i) {
-        std::snprintf(name, sizeof name, "Programs\\F%03d\\E%02d.lnk", i / 50, i % 50);
-        fs.add(i % 2 ? user(name) : common(name));
+        const std::string name = std::to_string(100 + i / 50) + "\\E" + std::to_string(10 + i % 50) + ".lnk";
+        fs.add((i % 2 ? user : common)("Programs\\F" + name));
     }
     fs.add(user("Programs\\Z Last\\"));
 
-    programs_tree tree = build_programs_tree(fs.ops(), roots);
-    EXPECT_EQ(tree.launch.size(), static_cast<std::size_t>(max_menu_entries));
-    EXPECT_EQ(tree.launch.back(), "Programs\\F199\\E49");
     // Folders stay, the one whose entries were dropped too; tree, sources and launch agree.
-    ASSERT_EQ(tree.sources.size(), tree.tree.size());
+    programs_tree tree = build_programs_tree(fs.ops(), roots);
+    ASSERT_EQ(tree.launch.size(), static_cast<std::size_t>(max_menu_entries));
     EXPECT_EQ(tree.tree.size(), tree.launch.size() + 203);
-    EXPECT_EQ(tree.tree[tree.tree.size() - 2], "Programs\\F200\\");
-    EXPECT_EQ(tree.tree.back(), "Programs\\Z Last\\");
-    for (std::size_t i = 0, entry = 0; i < tree.tree.size(); ++i) {
-        bool folder = tree.tree[i].back() == '\\';
-        EXPECT_EQ(tree.sources[i] == 0, folder) << tree.tree[i];
-        EXPECT_TRUE(folder || tree.tree[i] == tree.launch[entry++]) << tree.tree[i];
-    }
+    EXPECT_EQ(path_list(tree.tree.end() - 3, tree.tree.end()),
+              (path_list{"Programs\\F299\\E59", "Programs\\F300\\", "Programs\\Z Last\\"}));
+    EXPECT_EQ(std::count(tree.sources.begin(), tree.sources.end(), 0), 203);
+    EXPECT_EQ(tree.sources.size(), tree.tree.size());
 }
 
 TEST(ProgramsTree, NeverEntersAFolderAlreadyOnItsPath)
@@ -175,14 +143,6 @@ TEST(ProgramsTree, NeverEntersAFolderAlreadyOnItsPath)
     fs.enumerations = 0;
     EXPECT_EQ(watcher_pass(fs.ops(), roots).file_count, 5);
     EXPECT_LT(fs.enumerations, 10);
-
-    // Without links no folder needs to be opened to learn its identity.
-    test::memory_fs plain;
-    plain.add(common("Programs\\A\\B\\C\\x.lnk"));
-    plain.add(user("Programs\\A\\y.url"));
-    build_programs_tree(plain.ops(), roots);
-    watcher_pass(plain.ops(), roots);
-    EXPECT_EQ(plain.identifications, 0);
 }
 
 TEST(WatcherPass, CountsEveryFileAndSeesEveryRenameOrMove)
@@ -201,25 +161,23 @@ TEST(WatcherPass, CountsEveryFileAndSeesEveryRenameOrMove)
     EXPECT_EQ(original.file_count, 3);
     EXPECT_EQ(pass(base, true), original);  // the listing order does not matter
 
-    auto changed = [&](std::size_t index, const std::string& replacement) {
-        std::vector<std::string> paths = base;
-        paths[index] = replacement;
-        return paths;
-    };
     const struct {
         const char* change;
-        std::vector<std::string> paths;
+        std::size_t index;  // the path of base that the change replaces
+        std::string path;
         int32_t count;
     } rows[] = {
-        {"rename a shortcut", changed(0, common("Programs\\Tools\\Calculator.lnk")), 3},
-        {"rename only the case", changed(2, user("Programs\\editor.lnk")), 3},
-        {"move between folders", changed(2, user("Programs\\Games\\Editor.lnk")), 3},
-        {"move to the other root", changed(2, common("Programs\\Editor.lnk")), 3},
-        {"rename a folder", changed(3, user("Programs\\Spiele\\")), 3},
-        {"add a text file", changed(4, user("Programs\\notes.txt")), 4},
+        {"rename a shortcut", 0, common("Programs\\Tools\\Calculator.lnk"), 3},
+        {"rename only the case", 2, user("Programs\\editor.lnk"), 3},
+        {"move between folders", 2, user("Programs\\Games\\Editor.lnk"), 3},
+        {"move to the other root", 2, common("Programs\\Editor.lnk"), 3},
+        {"rename a folder", 3, user("Programs\\Spiele\\"), 3},
+        {"add a text file", 4, user("Programs\\notes.txt"), 4},
     };
     for (const auto& row : rows) {
-        pass_signature signature = pass(row.paths);
+        std::vector<std::string> paths = base;
+        paths[row.index] = row.path;
+        const pass_signature signature = pass(paths);
         EXPECT_NE(signature, original) << row.change;
         EXPECT_EQ(signature.file_count, row.count) << row.change;
     }

@@ -1,21 +1,16 @@
 #pragma once
-// What every test of the running program shares: Velmora beside the fake taskbar, started from the
-// build's bin folder or installed in a folder of its own; Programs folders emptied before and
-// after; shortcuts that start record_launch.exe with a tag, counted in a launch log; the menu
-// walked with the keyboard as a user can, waiting for the program's own signals (the recording
-// build's log lines, the menu window coming and going); and the proof that a run wrote nothing:
-// fingerprints of both Start Menu folders and of the program's folder.
+// What every test of the running program shares: Velmora beside the fake taskbar; Programs folders
+// emptied before and after; shortcuts that start record_launch.exe with a tag, counted in a launch
+// log; the menu walked with the keyboard, waiting for the program's own signals (the recording
+// build's log lines, the menu window coming and going); and the proof that a run wrote nothing.
 
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/support/test_support.h"
@@ -39,8 +34,9 @@ public:
     // A shortcut at path (folders made as needed) that starts record_launch.exe with tag.
     void shortcut(const std::string& path, const std::string& tag)
     {
-        ASSERT_TRUE(make_folders(path.substr(0, path.find_last_of('\\'))));
-        ASSERT_TRUE(create_shortcut(path, fixture_path("record_launch.exe"), launch_arguments(tag), "")) << path;
+        ASSERT_TRUE(make_folders(path.substr(0, path.find_last_of('\\'))) &&
+                    create_shortcut(path, fixture_path("record_launch.exe"), launch_arguments(tag), ""))
+            << path;
     }
     std::string launch_arguments(const std::string& tag) const { return "\"" + launch_log_ + "\" " + tag; }
     // The state the program must leave as it is, taken again after every change a test makes.
@@ -48,10 +44,8 @@ public:
 
     void start(const start_options& options = {})
     {
-        if (!session_.shell.process) {
-            ASSERT_TRUE(start_fake_shell(session_));
-        }
-        ASSERT_TRUE(start_velmora(session_, program_, options)) << program_;
+        ASSERT_TRUE((session_.shell.process || start_fake_shell(session_)) && start_velmora(session_, program_, options))
+            << program_;
     }
     // Starts the recording build and waits for its first menu.
     void start_with_menu(const start_options& options = {})
@@ -60,9 +54,7 @@ public:
         ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 60000)) << "no first menu";
     }
     const std::string& log() const { return session_.record_log; }
-    // Only the recording build writes the log; Velmora.exe is watched through its windows alone.
-    bool recording() const { return program_.find("velmora_recording.exe") != std::string::npos; }
-    int menus_shown() { return count_lines(log(), "menu shown"); }
+    int menus_shown() { return count_lines(log(), "entries="); }
 
     // Clicks the Start button and waits for the menu (a click before the first menu is built
     // waits for it).
@@ -74,7 +66,7 @@ public:
     // Waits until the menu has closed: the recording build says so, and its window has gone.
     void wait_for_menu_closed(int closed_before)
     {
-        if (recording()) {
+        if (program_.find("velmora_recording.exe") != std::string::npos) {  // Velmora.exe writes no log
             EXPECT_TRUE(wait_for_lines(log(), "menu closed", closed_before + 1, 30000));
         }
         EXPECT_TRUE(wait_for_menu(false, 30000)) << "the menu stays open";
@@ -85,36 +77,38 @@ public:
         press_key(VK_ESCAPE);
         wait_for_menu_closed(closed);
     }
-    // Opens the menu and walks into the Programs submenu (Down selects it, Right opens it with its
-    // first item selected); then at every level moves to the item at that position (Down presses;
-    // a negative number counts Up presses from the first item, so -1 is the last), opens it with
-    // Right, and presses Enter on the last one.
-    void choose(const std::vector<int>& positions)
+    // Opens the menu, presses the keys and waits until the menu has closed.
+    void walk(const std::vector<WORD>& keys)
     {
         const int closed = count_lines(log(), "menu closed");
         ASSERT_TRUE(open_menu());
-        press_key(VK_DOWN);
-        press_key(VK_RIGHT);
-        for (size_t level = 0; level < positions.size(); ++level) {
-            for (int i = 0; i < std::abs(positions[level]); ++i)
-                press_key(positions[level] < 0 ? VK_UP : VK_DOWN);
-            press_key(level + 1 < positions.size() ? VK_RIGHT : VK_RETURN);
-        }
+        for (WORD key : keys)
+            press_key(key);
         wait_for_menu_closed(closed);
+    }
+    // Walks into the Programs submenu (Down selects it, Right opens it with its first item
+    // selected); then at every level to the item at that position (Down presses; a negative number
+    // counts Up presses from the first item, so -1 is the last), opens it with Right, and presses
+    // Enter on the last one.
+    void choose(const std::vector<int>& positions)
+    {
+        std::vector<WORD> keys = {VK_DOWN, VK_RIGHT};
+        for (size_t level = 0; level < positions.size(); ++level) {
+            keys.insert(keys.end(), std::abs(positions[level]), positions[level] < 0 ? VK_UP : VK_DOWN);
+            keys.push_back(level + 1 < positions.size() ? VK_RIGHT : VK_RETURN);
+        }
+        walk(keys);
     }
     // Chooses the top-level item that the given number of Down presses selects: 1 is "Programs",
     // then the commands from "Suchen" (2) to "Velmora beenden" (11); separators are skipped. A
     // greyed item does not close the menu: Escape does.
     void choose_top_item(int downs, bool greyed = false)
     {
-        const int closed = count_lines(log(), "menu closed");
-        ASSERT_TRUE(open_menu());
-        for (int i = 0; i < downs; ++i)
-            press_key(VK_DOWN);
-        press_key(VK_RETURN);
+        std::vector<WORD> keys(downs, VK_DOWN);
+        keys.push_back(VK_RETURN);
         if (greyed)
-            press_key(VK_ESCAPE);
-        wait_for_menu_closed(closed);
+            keys.push_back(VK_ESCAPE);
+        walk(keys);
     }
 
     int launched(const std::string& tag) { return count_lines(launch_log_, " " + tag + "|"); }
@@ -126,8 +120,8 @@ public:
     // The captions of the Programs submenu as the recording build last showed them.
     std::vector<std::string> shown_entries()
     {
-        std::vector<std::string> lines = lines_containing(log(), "entries=");
-        return lines.empty() ? std::vector<std::string>{} : split(lines.back().substr(lines.back().find('=') + 1), '|');
+        const std::vector<std::string> lines = lines_containing(log(), "entries=");
+        return lines.empty() ? lines : split(lines.back().substr(8), '|');
     }
     // A close request ends the program with exit code 0, and it wrote nothing.
     void close_and_expect_nothing_written()
@@ -147,8 +141,7 @@ protected:
     {
         CoInitialize(nullptr);
         EXPECT_TRUE(clear_programs_folders());
-        scratch_ = make_temp_folder("velmora_scenario");
-        ASSERT_FALSE(scratch_.empty());
+        ASSERT_FALSE((scratch_ = make_temp_folder("velmora_scenario")).empty());
         launch_log_ = scratch_ + "launches.log";
     }
     void TearDown() override
@@ -157,8 +150,7 @@ protected:
             press_key(VK_ESCAPE);
         end_session(session_, HasFailure());
         EXPECT_TRUE(clear_programs_folders());
-        if (!program_folder_.empty())
-            remove_tree(program_folder_);
+        remove_tree(program_folder_);
         remove_tree(scratch_);
         CoUninitialize();
     }

@@ -5,37 +5,64 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tests/support/velmora_session.h"
 
 namespace test {
 
 // A shortcut moved between a parking folder and its place below a Programs folder. A rename on
 // one volume is atomic, so the watcher never sees it half written.
 struct coming_and_going {
-    std::string parked;  // where the shortcut waits while it is away
-    std::string placed;  // its path below the Programs folder
+    std::string parked, placed;
     bool present = false;
 };
-// Makes the shortcut (to target with arguments) in parking and leaves it there. Needs COM.
-bool prepare_coming_and_going(coming_and_going* shortcut, const std::string& parking_folder,
-                              const std::string& placed_path, const std::string& target,
-                              const std::string& arguments);
-bool toggle(coming_and_going& shortcut);
+// Makes the shortcut (to target with arguments) in parking_folder and leaves it there. Needs COM.
+inline bool prepare_coming_and_going(coming_and_going* shortcut, const std::string& parking_folder,
+                                     const std::string& placed_path, const std::string& target,
+                                     const std::string& arguments)
+{
+    *shortcut = {parking_folder + placed_path.substr(placed_path.find_last_of('\\') + 1), placed_path, false};
+    return create_shortcut(shortcut->parked, target, arguments, "");
+}
 
-// After each rebuild the recording build logs "resources images=N gdi=N menus=N".
+// "resources images=N gdi=N menus=N" of the recording build: one element per rebuild, in order.
 struct live_resources {
-    int images = -1;
-    int gdi = -1;
-    int menus = -1;
+    int images = -1, gdi = -1, menus = -1;
 };
-// One element per rebuild, in order.
-std::vector<live_resources> logged_resources(const std::string& log);
+inline std::vector<live_resources> logged_resources(const std::string& log)
+{
+    std::vector<live_resources> found;
+    for (const std::string& line : lines_containing(log, "resources ")) {
+        live_resources r;
+        if (std::sscanf(line.c_str(), "resources images=%d gdi=%d menus=%d", &r.images, &r.gdi, &r.menus) == 3)
+            found.push_back(r);
+    }
+    return found;
+}
 
-// Toggles the shortcut and waits until the log shows one more finished rebuild, rebuilds times.
-// Between two toggles it waits pause_ms(i) milliseconds (nullptr: none). False when a rebuild
-// did not come within timeout_ms.
-bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, int rebuilds,
-                    DWORD timeout_ms, int (*pause_ms)(int i) = nullptr);
+// Moves the shortcut in or out and waits until the log shows one more finished rebuild, rebuilds
+// times, pause_ms(i) milliseconds apart (nullptr: none). False when a rebuild did not come within
+// timeout_ms.
+inline bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, int rebuilds, DWORD timeout_ms,
+                           int (*pause_ms)(int i) = nullptr)
+{
+    for (int i = 0, done = count_lines(log, "rebuild end"); i < rebuilds; ++i) {
+        // The shell may hold the shortcut open for a moment (its icon, a launch): try again then.
+        const std::string& from = shortcut.present ? shortcut.placed : shortcut.parked;
+        const std::string& to = shortcut.present ? shortcut.parked : shortcut.placed;
+        if (!wait_until([&] { return MoveFileA(from.c_str(), to.c_str()) != FALSE; }, 30000, 10))
+            return false;
+        shortcut.present = !shortcut.present;
+        if (!wait_until([&] { return count_lines(log, "rebuild end") > done; }, timeout_ms, 5))
+            return false;
+        ++done;
+        if (pause_ms)
+            Sleep(static_cast<DWORD>(pause_ms(i)));
+    }
+    return true;
+}
 
 }  // namespace test

@@ -1,11 +1,18 @@
 #pragma once
 // Helpers shared by the Win32 tests: files and folders, shortcuts, child processes, the Unix side
-// of the Wine machine, waiting while pumping messages, windows, synthetic input, and what a process
-// holds of GDI objects and menu pictures.
+// of the Wine machine, waiting while pumping messages, windows, synthetic input, and the GDI
+// objects a process holds.
 
 #include <windows.h>
 
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <winternl.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,64 +20,343 @@
 namespace test {
 
 // The folder of the running program, ending in "\". Fixtures and Velmora.exe live there.
-std::string exe_folder();
-std::string fixture_path(const char* name);
 
-// A fresh empty folder below %TEMP% (ending in "\"), and its removal with everything below it
-// (links removed, never what they lead to).
-std::string make_temp_folder(const char* prefix);
-void remove_tree(const std::string& path);
-bool make_folders(const std::string& path);  // every missing folder along the path
+inline std::string exe_folder()
+{
+    char path[MAX_PATH * 2] = {};
+    std::string folder(path, GetModuleFileNameA(nullptr, path, sizeof path));
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
 
-bool write_file(const std::string& path, const std::string& bytes);
-std::string read_file(const std::string& path);  // "" when missing
-std::vector<std::string> read_lines(const std::string& path);
-std::vector<std::string> split(const std::string& text, char separator);
+inline std::string fixture_path(const char* name)
+{
+    return exe_folder() + name;
+}
 
-// A .lnk file that starts target with arguments in directory ("" for none), showing the icon of
-// icon_file when one is given. Needs COM on the thread.
-bool create_shortcut(const std::string& lnk_path, const std::string& target, const std::string& arguments,
-                     const std::string& directory, const std::string& icon_file = "");
-bool create_internet_shortcut(const std::string& url_path, const std::string& url);
+// Pumps this thread's messages for about ms milliseconds.
+inline void pump_messages(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        DWORD spent = GetTickCount() - start;
+        if (spent >= ms)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
+    }
+}
+
+// Pumps messages until condition holds or timeout_ms passes; the condition's last answer.
+inline bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD step_ms = 20)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= timeout_ms)
+            return condition();
+        pump_messages(step_ms);
+    }
+}
+
+// A fresh empty folder below %TEMP%, ending in "\".
+inline std::string make_temp_folder(const char* prefix)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    static LONG counter;
+    for (;;) {
+        char name[MAX_PATH * 2];
+        std::snprintf(name, sizeof name, "%s%s_%lu_%ld\\", temp, prefix, GetCurrentProcessId(),
+                      InterlockedIncrement(&counter));
+        if (CreateDirectoryA(name, nullptr))
+            return name;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return "";
+    }
+}
+
+inline bool write_file(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+// The bytes of a file, "" when it is missing.
+inline std::string read_file(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "";
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+inline std::vector<std::string> read_lines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    const std::string text = read_file(path);
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start - (end > start && text[end - 1] == '\r')));
+    }
+    return lines;
+}
+
+inline std::vector<std::string> split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+    }
+    return parts;
+}
 
 struct child_process {
     HANDLE process = nullptr;
     DWORD id = 0;
 };
 // Starts command_line in directory ("" for the current one). process is nullptr on failure.
-child_process start_process(const std::string& command_line, const std::string& directory = "");
+inline child_process start_process(const std::string& command_line, const std::string& directory = "")
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string line = command_line;
+    child_process child;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+        CloseHandle(info.hThread);
+        child.process = info.hProcess;
+        child.id = info.dwProcessId;
+    }
+    return child;
+}
+
 // The exit code, or -1 when the process did not end within timeout_ms (it is then left running).
-long wait_exit(child_process& child, DWORD timeout_ms);
-void end_process(child_process& child);  // ends it if it still runs, and closes the handle
+inline long wait_exit(child_process& child, DWORD timeout_ms)
+{
+    DWORD code = 0;
+    if (!child.process || WaitForSingleObject(child.process, timeout_ms) != WAIT_OBJECT_0)
+        return -1;
+    GetExitCodeProcess(child.process, &code);
+    return static_cast<long>(code);
+}
+
+// Ends the process if it still runs, and closes the handle.
+inline void end_process(child_process& child)
+{
+    if (child.process) {
+        TerminateProcess(child.process, 1);
+        WaitForSingleObject(child.process, 15000);
+        CloseHandle(child.process);
+    }
+    child = {};
+}
 
 // The Unix side, for what Win32 cannot make: links to folders (Wine shows them as folders and
 // follows them, but its CreateSymbolicLinkA makes nothing), names outside Windows-1252.
-std::string unix_path_of(const std::string& windows_path);  // "" outside Wine
-std::string shell_quoted(const std::string& text);          // in single quotes, for a script
+inline std::string unix_path_of(const std::string& windows_path)  // "" outside Wine
+{
+    using unix_name_function = char*(CDECL*)(const WCHAR*);
+    auto to_unix = reinterpret_cast<unix_name_function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(windows_path.size() + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, windows_path.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    char* unix_name = to_unix ? to_unix(wide.c_str()) : nullptr;
+    if (!unix_name)
+        return "";
+    std::string result = unix_name;
+    HeapFree(GetProcessHeap(), 0, unix_name);
+    while (result.size() > 1 && result.back() == '/')
+        result.pop_back();
+    return result;
+}
+
+// In single quotes, for a script.
+inline std::string shell_quoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 // Runs script with /bin/sh until it has ended; false when it did not end within timeout_ms.
-bool run_unix_script(const std::string& script, DWORD timeout_ms = 60000);
+inline bool run_unix_script(const std::string& script, DWORD timeout_ms = 60000)
+{
+    // From a file, which needs no quoting by the Windows rules as a command line would; the script
+    // leaves a file "done" beside itself when it has run (Wine cannot wait for a Unix process).
+    const std::string folder = make_temp_folder("velmora_unix");
+    std::string command_line = "sh \"" + unix_path_of(folder) + "/script\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const bool ended =
+        write_file(folder + "script", script + "\n: > \"$(dirname \"$0\")/done\"\n") &&
+        CreateProcessA("Z:\\bin\\sh", command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process) &&
+        wait_until([&] { return GetFileAttributesA((folder + "done").c_str()) != INVALID_FILE_ATTRIBUTES; }, timeout_ms, 10);
+    for (HANDLE handle : {process.hThread, process.hProcess})
+        if (handle)
+            CloseHandle(handle);
+    for (const char* name : {"script", "done"})
+        DeleteFileA((folder + name).c_str());
+    RemoveDirectoryA(folder.c_str());
+    return ended;
+}
 
-// Pumps this thread's messages for about ms milliseconds.
-void pump_messages(DWORD ms);
-// Pumps messages until condition holds or timeout_ms passes; the condition's last answer.
-bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD step_ms = 20);
+// Removes a folder with everything below it (links removed, never what they lead to).
+inline void remove_tree(const std::string& path)
+{
+    // On the Unix side, which removes links and never what they lead to, and ignores files that a
+    // program just started still holds open.
+    const std::string unix_path = path.size() > 3 ? unix_path_of(path) : "";  // never "" or a drive
+    if (unix_path.size() > 1)
+        run_unix_script("rm -rf " + shell_quoted(unix_path));
+}
 
-// A top-level window of class (any class: nullptr) owned by process_id, or nullptr.
-HWND find_process_window(DWORD process_id, const char* window_class, bool visible_only = true);
-std::string window_text(HWND window);
-std::string window_class_name(HWND window);
+// Makes every missing folder along the path.
+inline bool make_folders(const std::string& path)
+{
+    std::string folder = path;
+    while (folder.size() > 3 && folder.back() == '\\')
+        folder.pop_back();
+    const int result = SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+    return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
+}
+
+// A .lnk file that starts target with arguments in directory ("" for none), showing the icon of
+// icon_file when one is given. Needs COM on the thread.
+inline bool create_shortcut(const std::string& lnk_path, const std::string& target, const std::string& arguments,
+                            const std::string& directory, const std::string& icon_file = "")
+{
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    link->SetPath(target.c_str());
+    link->SetArguments(arguments.c_str());
+    if (!directory.empty())
+        link->SetWorkingDirectory(directory.c_str());
+    if (!icon_file.empty())
+        link->SetIconLocation(icon_file.c_str(), 0);
+    IPersistFile* file = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t wide[MAX_PATH * 2] = {};
+        MultiByteToWideChar(CP_ACP, 0, lnk_path.c_str(), -1, wide, MAX_PATH * 2);
+        saved = SUCCEEDED(file->Save(wide, TRUE));
+        file->Release();
+    }
+    link->Release();
+    return saved;
+}
+
+inline bool create_internet_shortcut(const std::string& url_path, const std::string& url)
+{
+    return write_file(url_path, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+}
+
+inline std::string window_text(HWND window)
+{
+    char text[1024] = {};
+    return std::string(text, std::max(GetWindowTextA(window, text, sizeof text), 0));
+}
+
+inline std::string window_class_name(HWND window)
+{
+    char name[256] = {};
+    return std::string(name, std::max(GetClassNameA(window, name, sizeof name), 0));
+}
 
 // Synthetic input, as a user makes it.
-void move_mouse(int x, int y);
-void mouse_button(bool down, bool right = false);  // at the current position
-void click(int x, int y, bool right = false);
-void press_key(WORD virtual_key);
-COLORREF screen_pixel(int x, int y);
+inline void send_mouse(DWORD flags, int x, int y)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        int width = GetSystemMetrics(SM_CXSCREEN);
+        int height = GetSystemMetrics(SM_CYSCREEN);
+        input.mi.dx = MulDiv(x, 65536, width) + (width ? 65536 / width / 2 : 0);
+        input.mi.dy = MulDiv(y, 65536, height) + (height ? 65536 / height / 2 : 0);
+    }
+    SendInput(1, &input, sizeof input);
+}
+
+inline void move_mouse(int x, int y)
+{
+    send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+}
+
+// At the current position.
+inline void mouse_button(bool down, bool right = false)
+{
+    DWORD flag = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                       : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    send_mouse(flag, 0, 0);
+}
+
+inline void click(int x, int y, bool right = false)
+{
+    move_mouse(x, y);
+    mouse_button(true, right);
+    mouse_button(false, right);
+}
+
+inline void press_key(WORD virtual_key)
+{
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtual_key;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
 
 // Live GDI objects of this process: the entries in use in its GDI handle table (a field of the
 // process environment block that Wine keeps exactly up to date; -1 when it cannot be read).
-int live_gdi_objects();
-// The program entries (ids 1 to 10000) of a menu and its submenus that show no bitmap.
-int unpictured_entries(HMENU menu);
+inline int live_gdi_objects()
+{
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic,
+                                  nullptr) != 0)
+        return -1;
+    auto* peb = reinterpret_cast<const unsigned char*>(basic.PebBaseAddress);
+#if defined(__x86_64__)
+    const unsigned char* table = *reinterpret_cast<const unsigned char* const*>(peb + 0xF8);
+    const size_t entry_size = 24, type_offset = 14;
+#else
+    const unsigned char* table = *reinterpret_cast<const unsigned char* const*>(peb + 0x94);
+    const size_t entry_size = 16, type_offset = 10;
+#endif
+    if (!table)
+        return -1;
+    int count = 0;
+    for (size_t i = 0; i < 65536; ++i)
+        if (table[i * entry_size + type_offset])
+            ++count;
+    return count;
+}
 
 }  // namespace test

@@ -1,16 +1,57 @@
 #pragma once
-// Running Velmora as a user does, for end-to-end tests: the fake taskbar, then the program, from the
-// build's bin folder (beside Grafiken) or installed in a folder of its own, started with that
-// folder as its current directory; each with its own log in a temporary folder.
+// Running Velmora as a user does, for end-to-end tests and benchmarks: the fake taskbar, then the
+// program, from the build's bin folder (beside Grafiken) or installed in a folder of its own,
+// started with that folder as its current directory; each with its own log in a temporary folder.
 
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/test_support.h"
 
 namespace test {
+
+// Lines of a log that contain text, and waiting until there are at least count of them.
+inline std::vector<std::string> lines_containing(const std::string& log, const std::string& text)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : read_lines(log))
+        if (line.find(text) != std::string::npos)
+            found.push_back(line);
+    return found;
+}
+inline int count_lines(const std::string& log, const std::string& text)
+{
+    return static_cast<int>(lines_containing(log, text).size());
+}
+inline bool wait_for_lines(const std::string& log, const std::string& text, int count, DWORD timeout_ms)
+{
+    return wait_until([&] { return count_lines(log, text) >= count; }, timeout_ms);
+}
+
+// The Start button of the fake taskbar, and a left click on its centre.
+inline HWND fake_start_button() { return FindWindowA("Button", "Start"); }
+inline void click_start_button()
+{
+    RECT rect = {};
+    GetWindowRect(fake_start_button(), &rect);
+    click((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+// The visible popup menu window ("#32768"), or nullptr.
+inline HWND visible_menu_window()
+{
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+inline bool wait_for_menu(bool open, DWORD timeout_ms)
+{
+    return wait_until([&] { return (visible_menu_window() != nullptr) == open; }, timeout_ms);
+}
 
 struct velmora_session {
     std::string folder;      // temporary folder of this session's logs
@@ -20,9 +61,28 @@ struct velmora_session {
     child_process velmora;
 };
 
-// Starts the fake taskbar and waits for its Start button. Creates session.folder on first use.
-bool start_fake_shell(velmora_session& session);
-void stop_fake_shell(velmora_session& session);
+inline void make_session_folder(velmora_session& session)
+{
+    if (session.folder.empty())
+        session.shell_log = (session.folder = make_temp_folder("velmora_session")) + "shell.log";
+}
+
+// Starts the fake taskbar and waits for its Start button.
+inline bool start_fake_shell(velmora_session& session)
+{
+    make_session_folder(session);
+    const int started_before = count_lines(session.shell_log, "ready");
+    session.shell = start_process("\"" + fixture_path("fake_shell.exe") + "\" \"" + session.shell_log + "\"");
+    return session.shell.process && wait_for_lines(session.shell_log, "ready", started_before + 1, 30000) &&
+           wait_until([] { return fake_start_button() != nullptr; }, 30000);
+}
+inline void stop_fake_shell(velmora_session& session)
+{
+    if (HWND tray = session.shell.process ? FindWindowA("Shell_TrayWnd", "") : nullptr)
+        PostMessageA(tray, WM_CLOSE, 0, 0);
+    wait_exit(session.shell, 15000);
+    end_process(session.shell);
+}
 
 // Settings for the recording build (the program itself reads none).
 struct start_options {
@@ -34,37 +94,102 @@ struct start_options {
     std::string hold_rebuilds;
 };
 
+inline HWND velmora_main_window(const velmora_session& session)
+{
+    HWND window = FindWindowA("WindowClass_0", nullptr);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return session.velmora.process && owner == session.velmora.id ? window : nullptr;
+}
+
 // Starts program (a file of the build's bin folder, or a full path) with its folder as current
 // directory and a fresh record log, and waits for its main window.
-bool start_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
-                   const start_options& options = {});
-HWND velmora_main_window(const velmora_session& session);
+inline bool start_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
+                          const start_options& options = {})
+{
+    make_session_folder(session);
+    static int started;  // a fresh log for every start
+    session.record_log = session.folder + "velmora_" + std::to_string(++started) + ".log";
+    const std::string path = program.find('\\') == std::string::npos ? fixture_path(program.c_str()) : program;
+    // Only what is given is set, and taken back once the program has it.
+    const std::pair<const char*, std::string> settings[] = {
+        {"VELMORA_RECORD_LOG", session.record_log},
+        {"VELMORA_TASKBAR_EDGE", options.taskbar_edge >= 0 ? std::to_string(options.taskbar_edge) : ""},
+        {"VELMORA_WATCH_INTERVAL", options.watch_interval_ms ? std::to_string(options.watch_interval_ms) : ""},
+        {"VELMORA_HOLD_REBUILDS", options.hold_rebuilds},
+    };
+    auto set_all = [&](bool set) {
+        for (const auto& [name, value] : settings)
+            if (!value.empty())
+                SetEnvironmentVariableA(name, set ? value.c_str() : nullptr);
+        for (const char* name : options.switches)
+            SetEnvironmentVariableA(name, set ? "1" : nullptr);
+    };
+    set_all(true);
+    session.velmora = start_process("\"" + path + "\"", path.substr(0, path.find_last_of('\\') + 1));
+    set_all(false);
+    return session.velmora.process && wait_until([&] { return velmora_main_window(session) != nullptr; }, 30000);
+}
+
 // Sends WM_CLOSE to the main window and returns the exit code (-1: it did not end in time).
-long close_velmora(velmora_session& session, DWORD timeout_ms = 10000);
+inline long close_velmora(velmora_session& session, DWORD timeout_ms = 30000)
+{
+    if (HWND window = velmora_main_window(session))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    const long code = wait_exit(session.velmora, timeout_ms);
+    if (code >= 0)
+        end_process(session.velmora);
+    return code;
+}
+
 // Stops everything still running, prints the logs when asked to, and removes the session folder.
-void end_session(velmora_session& session, bool print_logs = false);
+inline void end_session(velmora_session& session, bool print_logs = false)
+{
+    if (close_velmora(session, 15000) < 0)
+        end_process(session.velmora);
+    stop_fake_shell(session);
+    for (const std::string* log : {&session.shell_log, &session.record_log}) {
+        if (!print_logs || log->empty())
+            continue;
+        std::printf("---- %s\n", log->c_str());
+        for (const std::string& line : read_lines(*log))
+            std::printf("%s\n", line.c_str());
+    }
+    remove_tree(session.folder);
+    session = {};
+}
 
 // Copies file of the build's bin folder and the Grafiken folder into a fresh folder: that folder
 // ("\" at the end), or "" when a copy failed.
-std::string install_program(const char* file);
+inline std::string install_program(const char* file)
+{
+    const std::string folder = make_temp_folder("velmora_installed"), to = shell_quoted(unix_path_of(folder));
+    const bool copied = !folder.empty() &&
+                        run_unix_script("cp " + shell_quoted(unix_path_of(fixture_path(file))) + " " + to + " && cp -r " +
+                                        shell_quoted(unix_path_of(exe_folder() + "Grafiken")) + " " + to) &&
+                        GetFileAttributesA((folder + "Grafiken").c_str()) != INVALID_FILE_ATTRIBUTES;
+    return copied ? folder : "";
+}
 
-// Lines of a log that contain text, and waiting until there are at least count of them.
-std::vector<std::string> lines_containing(const std::string& log, const std::string& text);
-int count_lines(const std::string& log, const std::string& text);
-bool wait_for_lines(const std::string& log, const std::string& text, int count, DWORD timeout_ms);
+// The Programs folder of the user's (CSIDL_STARTMENU) or all users' start menu, ending in "\".
+inline std::string programs_folder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::string(path) + "\\Programs\\";
+}
 
-// The Start button of the fake taskbar, and a left click on its centre.
-HWND fake_start_button();
-void click_start_button();
-// The visible popup menu window ("#32768"), or nullptr.
-HWND visible_menu_window();
-bool wait_for_menu(bool open, DWORD timeout_ms);
-
-// The Programs folder of the user's (11) or all users' (22) start menu, ending in "\".
-std::string programs_folder(int csidl);
 // Removes everything below both Programs folders but what a fresh prefix holds there, on the Unix
 // side: names outside Windows-1252, paths beyond 260 characters, links (never what they lead to)
 // and folders of mode 000 go too.
-bool clear_programs_folders();
+inline bool clear_programs_folders()
+{
+    std::string script;
+    for (int csidl : {CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU})
+        script += "find " + shell_quoted(unix_path_of(programs_folder(csidl))) +
+                  " -mindepth 1 -maxdepth 1 ! -name 'Administrative Tools' ! -name StartUp"
+                  " -exec chmod -R u+rwx {} + -exec rm -rf {} +\n";
+    return run_unix_script(script, 120000);
+}
 
 }  // namespace test

@@ -1,9 +1,7 @@
 // test-lock: desktop
-// The two roads through the whole program, with the real Velmora.exe installed as a user installs
-// it: copied with its Grafiken folder into a folder of its own and started from there. One click
-// on the Start button and a choice start a program; a shortcut added while it runs comes into the
-// menu and starts too. Neither road writes a byte to the Start Menu folders or to the program's
-// folder.
+// The two roads through the whole program, with the real Velmora.exe installed with its Grafiken
+// in a folder of its own and started from there: one click and a choice start a program; a
+// shortcut added while it runs comes into the menu and starts too. Neither writes a byte.
 
 #include "tests/support/scenario.h"
 

@@ -1,6 +1,5 @@
-// The window library's events, with windows that are never shown: close requests, menu choices,
-// control notifications and the focus keys, sent and posted as other threads, modal loops and the
-// platform send and post them.
+// The window library's events: close requests, menu choices, control notifications and the focus
+// keys, sent and posted as other threads, modal loops and the platform do.
 
 #include <gtest/gtest.h>
 
@@ -11,77 +10,45 @@
 
 namespace {
 
-class WindowLibrary : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        static bool ready = false;
-        if (!ready) {
-            ready = true;
-            init_window_library();
-            init_control_library();
-        }
-        main_ = open_hidden(0);
-        about_ = open_hidden(1);
-        drain();
-    }
-    void TearDown() override
-    {
-        close_all_windows();
-        drain();
-    }
-    static HWND open_hidden(int32_t number)
-    {
-        return reinterpret_cast<HWND>(open_window(number, 10, 10, 200, 100, "Test", window_invisible));
-    }
-    // Every event pending now, without waiting: "16 16 13101:7".
-    static std::string drain()
-    {
-        std::string events;
-        for (int32_t code; (code = wait_event(0)) != no_event;) {
-            if (code != close_event && code != menu_event && code != control_event)
-                continue;  // a retrieved message that is no event of the program's
-            events += (events.empty() ? "" : " ") + std::to_string(code);
-            if (code != close_event)
-                events += ":" + std::to_string(event_menu_item());
-        }
-        return events;
-    }
-
-    HWND main_ = nullptr;
-    HWND about_ = nullptr;
-};
-
-TEST_F(WindowLibrary, CloseRequestsQueueInOrderAndOnlyADirectRepetitionCollapses)
+// Every event pending now, without waiting: "16 16 13101:7".
+std::string drain()
 {
-    SendMessageA(main_, WM_CLOSE, 0, 0);  // sent twice before the next wait: one event
-    SendMessageA(main_, WM_CLOSE, 0, 0);
-    SendMessageA(about_, WM_CLOSE, 0, 0);
-    SendMessageA(main_, WM_CLOSE, 0, 0);
-    EXPECT_EQ(drain(), "16 16 16");
-    PostMessageA(main_, WM_CLOSE, 0, 0);  // posted: the retrieved message, then the queued event
-    EXPECT_EQ(drain(), "16 16");
-    EXPECT_TRUE(IsWindow(main_)) << "the program decides about closing";
-    EXPECT_EQ(wait_event(0), no_event);
+    std::string events;
+    for (int32_t code; (code = wait_event(0)) != no_event;)
+        if (code == close_event || code == menu_event || code == control_event)  // not a mere message
+            events += (events.empty() ? "" : " ") + std::to_string(code) +
+                      (code == close_event ? "" : ":" + std::to_string(event_menu_item()));
+    return events;
 }
 
-TEST_F(WindowLibrary, MenuChoicesAndControlsBecomeEventsAndTabOnlyMovesTheFocus)
+TEST(WindowLibrary, EventsQueueInOrderOnlyADirectlyRepeatedCloseCollapsesAndTabMovesTheFocus)
 {
-    HWND button = create_button_control(12, 5, 5, 80, 20, "Knopf", 0);
-    ASSERT_NE(button, nullptr);
-    ShowWindow(about_, SW_SHOW);  // the focus moves to visible tab stops only
-    PostMessageA(main_, WM_COMMAND, 10009, 0);  // a menu choice, as the platform posts it
-    PostMessageA(about_, WM_COMMAND, MAKEWPARAM(focus_next_command, 1), 0);
+    init_window_library();
+    init_control_library();
+    HWND main = reinterpret_cast<HWND>(open_window(0, 10, 10, 200, 100, "Test", window_invisible));
+    HWND about = reinterpret_cast<HWND>(open_window(1, 10, 10, 200, 100, "Test", window_invisible));
+    drain();
+    for (HWND window : {main, main, about, main})  // the first two sent before the next wait: one event
+        SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(drain(), "16 16 16");
+    PostMessageA(main, WM_CLOSE, 0, 0);  // posted: the retrieved message, then the queued event
+    EXPECT_EQ(drain(), "16 16");
+    EXPECT_TRUE(IsWindow(main)) << "the program decides about closing";
+
+    HWND button = create_button_control(12, 5, 5, 80, 20, "Knopf", 0);  // in about, opened last
+    ShowWindow(about, SW_SHOW);  // the focus moves to visible tab stops only
+    PostMessageA(main, WM_COMMAND, 10009, 0);  // a menu choice, as the platform posts it
+    PostMessageA(about, WM_COMMAND, MAKEWPARAM(focus_next_command, 1), 0);
     post_control_event(button);
     EXPECT_EQ(drain(), "13101:10009 13100:12");
-    SendMessageA(about_, WM_COMMAND, MAKEWPARAM(12, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-    EXPECT_EQ(drain(), "13100:12");
     EXPECT_EQ(GetFocus(), button) << "Tab moved the focus to the tab stop";
-
-    // An event raised by a message sent while nobody waits is kept for the next wait.
-    SendMessageA(main_, WM_COMMAND, 7, 0);
-    SendMessageA(main_, WM_CLOSE, 0, 0);
+    // Events raised by messages sent while nobody waits are kept for the next wait.
+    SendMessageA(about, WM_COMMAND, MAKEWPARAM(12, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(drain(), "13100:12");
+    SendMessageA(main, WM_COMMAND, 7, 0);
+    SendMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(drain(), "13101:7 16");
+    close_all_windows();
 }
 
 }  // namespace
