@@ -7,7 +7,6 @@
 
 #include "tests/support/scenario.h"
 
-#include <cstring>
 
 namespace {
 
@@ -49,8 +48,8 @@ TEST_F(HostileStartMenu, EveryChoiceHasADefinedResultAndNothingIsWritten)
     script += "ln -s \"$PWD/Kreis\" Kreis/Zurueck && ln -s \"$PWD\" Kreis/Oben\n";
     // Folders "a" nested 130 deep, a shortcut "T<level>.lnk" at levels 63 and 70, at the deepest
     // level whose path stays inside 250 characters, at the first level beyond 260, and at 130.
-    const int fitting = static_cast<int>(250 - programs.size() - std::strlen("T000.lnk")) / 2;  // "a\" is 2
-    const int beyond = static_cast<int>(260 - programs.size() - std::strlen("T000.lnk")) / 2 + 1;
+    const int fitting = static_cast<int>(250 - programs.size() - (sizeof "T000.lnk" - 1)) / 2;  // "a\" is 2
+    const int beyond = static_cast<int>(260 - programs.size() - (sizeof "T000.lnk" - 1)) / 2 + 1;
     std::string deep = "a";
     for (int level = 1; level <= 130; deep += "/a", ++level)
         if (level == 63 || level == 70 || level == fitting || level == beyond || level == 130) {

@@ -48,7 +48,6 @@ TEST(WindowLibrary, EventsQueueInOrderOnlyADirectlyRepeatedCloseCollapsesAndTabM
     SendMessageA(main, WM_COMMAND, 7, 0);
     SendMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(drain(), "13101:7 16");
-    close_all_windows();
 }
 
 }  // namespace
