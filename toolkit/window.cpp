@@ -3,11 +3,11 @@
 // Every toolkit window has a class of its own ("WindowClass_<number>") whose procedure is the one
 // window procedure below, and carries a property holding its number + 1, so that any HWND can be
 // traced back to its number. The procedure turns messages into events in two ways:
-//   - immediate events (menu and control events) are kept with their item until the next
-//     wait_event hands them out;
+//   - immediate events (menu and control events) are kept in order, each with its item, until
+//     wait_event hands them out one by one;
 //   - close requests go into a FIFO of (code, window) pairs in which a pair that repeats the last
 //     one is dropped, so a burst of the same request reads as one event.
-// wait_event hands out a pending immediate event first, then one queued event, and otherwise
+// wait_event hands out the oldest immediate event first, then one queued event, and otherwise
 // retrieves and dispatches at most one message. Only the thread that runs the event loop may call
 // into this library; nothing here is locked.
 
@@ -39,15 +39,18 @@ struct window_record {
 struct queued_event {
     queued_event* next;
     int32_t code;
-    int32_t window;
+    int32_t value;  // the item of a menu or control event; the window number of a close request
+};
+
+struct event_list {
+    queued_event* head;
+    queued_event* tail;
 };
 
 struct event_record {
-    int32_t item;
-    int32_t immediate;       // the code of an event raised by a dispatched message; 0: none
-    int32_t immediate_item;
-    queued_event* head;
-    queued_event* tail;
+    int32_t item;          // of the event handed out last
+    event_list immediate;  // menu and control events, in the order they were raised
+    event_list requests;   // close requests
 };
 
 numbered_table<window_record> g_windows;
@@ -74,51 +77,65 @@ void class_name_of(int32_t number, char (&name)[32])
     std::snprintf(name, sizeof name, "WindowClass_%d", static_cast<int>(number));
 }
 
-void queue_event(int32_t code, int32_t window)
+void append_event(event_list* list, int32_t code, int32_t value)
 {
-    if (window < 0)
-        return;
-    if (g_event.tail && g_event.tail->code == code && g_event.tail->window == window)
-        return;
     auto* entry = static_cast<queued_event*>(heap_alloc(sizeof(queued_event)));
     if (!entry)
         return;  // no memory: the event is dropped
     entry->code = code;
-    entry->window = window;
-    if (g_event.tail)
-        g_event.tail->next = entry;
+    entry->value = value;
+    if (list->tail)
+        list->tail->next = entry;
     else
-        g_event.head = entry;
-    g_event.tail = entry;
+        list->head = entry;
+    list->tail = entry;
 }
 
-int32_t take_queued_event()
+// The first event of the list, or no_event.
+int32_t take_event(event_list* list, int32_t* value)
 {
-    queued_event* entry = g_event.head;
+    queued_event* entry = list->head;
     if (!entry)
         return no_event;
-    g_event.head = entry->next;
-    if (!g_event.head)
-        g_event.tail = nullptr;
+    list->head = entry->next;
+    if (!list->head)
+        list->tail = nullptr;
     const int32_t code = entry->code;
+    *value = entry->value;
     heap_free(entry);
     return code;
 }
 
-void raise_immediate(int32_t code, int32_t item)
+void queue_event(int32_t code, int32_t window)
 {
-    g_event.immediate = code;
-    g_event.immediate_item = item;
+    if (window < 0)
+        return;
+    const queued_event* last = g_event.requests.tail;
+    if (last && last->code == code && last->value == window)
+        return;
+    append_event(&g_event.requests, code, window);
 }
 
-// Hands out the pending immediate event, if any.
+int32_t take_queued_event()
+{
+    int32_t window = 0;
+    return take_event(&g_event.requests, &window);
+}
+
+// Every event is kept: a dispatch may run a modal loop (the shell's, while it opens a link) in which
+// further clicks raise events of their own before the first one has been handed out.
+void raise_immediate(int32_t code, int32_t item)
+{
+    append_event(&g_event.immediate, code, item);
+}
+
+// Hands out the oldest immediate event, if any.
 int32_t take_immediate()
 {
-    const int32_t code = g_event.immediate;
-    if (code) {
-        g_event.item = g_event.immediate_item;
-        g_event.immediate = 0;
-    }
+    int32_t item = 0;
+    const int32_t code = take_event(&g_event.immediate, &item);
+    if (code)
+        g_event.item = item;
     return code;
 }
 
