@@ -16,7 +16,6 @@ namespace {
 critical_section g_lock;
 
 struct publication_state {
-    bool building = false;
     bool rebuilds_stopped = false;
     HMENU offered_menu = nullptr;          // menu 0
     std::vector<int32_t> offered_pictures;  // its entry bitmaps; its folder bitmap is image 1
@@ -39,15 +38,6 @@ void release(HMENU menu, const std::vector<HANDLE>& pictures)
 
 }  // namespace
 
-bool begin_rebuild()
-{
-    exclusive_lock lock(&g_lock);
-    if (g_state.rebuilds_stopped)
-        return false;
-    g_state.building = true;
-    return true;
-}
-
 bool rebuild_cancelled()
 {
     exclusive_lock lock(&g_lock);
@@ -63,6 +53,13 @@ bool hand_over(menu_build* build)
         exclusive_lock lock(&g_lock);
         if (g_state.rebuilds_stopped)
             return false;
+        // Room for everything the swap moves, taken before it begins: from here on nothing throws,
+        // so the swap is never left half-done with rebuild_in_progress raised.
+        const std::size_t moving = g_state.offered_pictures.size() + 1;
+        replaced_pictures.reserve(moving);
+        g_state.retired_pictures.reserve(g_state.retired_pictures.size() + moving);
+        g_state.retired_menus.reserve(g_state.retired_menus.size() + 1);
+
         rebuild_in_progress.store(1);
         replaced_menu = build->menu ? move_menu(build->menu, start_menu_number) : detach_menu(start_menu_number);
         g_state.offered_menu = menu_handle(start_menu_number);
@@ -97,12 +94,6 @@ void discard_build(menu_build* build)
     if (build->folder_bitmap)
         free_image(build->folder_bitmap);
     *build = menu_build{};
-}
-
-void end_rebuild()
-{
-    exclusive_lock lock(&g_lock);
-    g_state.building = false;
 }
 
 bool begin_showing(shown_menu* shown)
@@ -141,20 +132,10 @@ launch_table current_launch_list()
     return g_state.launch;
 }
 
-bool stop_rebuilds(DWORD timeout_ms)
+void stop_rebuilds()
 {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        {
-            exclusive_lock lock(&g_lock);
-            g_state.rebuilds_stopped = true;
-            if (!g_state.building)
-                return true;
-        }
-        if (GetTickCount() - start >= timeout_ms)
-            return false;
-        Sleep(5);
-    }
+    exclusive_lock lock(&g_lock);
+    g_state.rebuilds_stopped = true;
 }
 
 void reset_menu_publication()

@@ -36,14 +36,13 @@ struct menu_build {
 };
 
 // Watcher side.
-bool begin_rebuild();      // false once rebuilds are stopped
-bool rebuild_cancelled();  // true once shutdown is waiting for the running rebuild
+bool rebuild_cancelled();  // true once shutdown has stopped rebuilds
 // Makes build the start menu on offer, in one step; what it replaces is released at once, or
 // when the menu on screen has closed if that is its menu. false, with nothing changed, when
-// rebuilds have been stopped meanwhile.
+// rebuilds have been stopped meanwhile. May throw std::bad_alloc, but only before it has changed
+// anything: once the swap has begun it cannot fail.
 bool hand_over(menu_build* build);
 void discard_build(menu_build* build);  // a build that will never be shown
-void end_rebuild();
 
 // Main-thread side.
 struct shown_menu {
@@ -56,9 +55,9 @@ bool begin_showing(shown_menu* shown);
 void end_showing();  // releases the builds that were replaced while the menu was up
 launch_table current_launch_list();
 
-// Shutdown: no rebuild begins after this call; waits up to timeout_ms for a running one to end.
-// Result false when one is still running.
-bool stop_rebuilds(DWORD timeout_ms);
+// Shutdown: no rebuild begins or is handed over after this call, and a running one is cut short
+// at its next check of rebuild_cancelled.
+void stop_rebuilds();
 
 // For tests: forget every state, as at start-up.
 void reset_menu_publication();

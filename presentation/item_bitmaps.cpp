@@ -207,17 +207,22 @@ int32_t make_entry_bitmap()
         return made->second;
     if (static_cast<int32_t>(g_bitmaps.bitmaps.size()) >= max_pictures_per_build)
         return 0;
+    // Room in both records first: once the image exists, nothing may throw before it is recorded.
+    g_bitmaps.bitmaps.reserve(g_bitmaps.bitmaps.size() + 1);
+    const auto slot = g_bitmaps.bitmap_of_icon.emplace(place, 0).first;
     const intptr_t number = create_image(dynamic_number, entry_bitmap_size, entry_bitmap_size,
                                          entry_bitmap_depth);
-    if (!number)
+    if (!number) {
+        g_bitmaps.bitmap_of_icon.erase(slot);
         return 0;
+    }
     const auto image = static_cast<int32_t>(number);
+    slot->second = image;
+    g_bitmaps.bitmaps.push_back(image);
     HICON icon = place == no_icon ? nullptr : ImageList_GetIcon(g_bitmaps.icon_list, place, ILD_NORMAL);
     render_icon(image, icon);
     if (icon)
         DestroyIcon(icon);  // the picture lives on in the bitmap
-    g_bitmaps.bitmap_of_icon.emplace(place, image);
-    g_bitmaps.bitmaps.push_back(image);
     return image;
 }
 
@@ -227,6 +232,12 @@ std::vector<int32_t> take_entry_bitmaps()
     unbind(&g_bitmaps.common_folder);
     g_bitmaps.bitmap_of_icon.clear();
     return std::exchange(g_bitmaps.bitmaps, {});
+}
+
+void abandon_entry_bitmaps()
+{
+    for (int32_t image : take_entry_bitmaps())
+        free_image(image);
 }
 
 int32_t make_folder_bitmap()

@@ -41,5 +41,8 @@ void fetch_entry_icon(const std::string& entry_path, uint8_t sources);
 int32_t make_entry_bitmap();
 // The image numbers of the build's entry bitmaps, which now belong to the caller.
 std::vector<int32_t> take_entry_bitmaps();
+// Frees the entry bitmaps made since begin_entry_bitmaps that nobody took: a build broken off
+// half-way (memory ran out) leaves none behind.
+void abandon_entry_bitmaps();
 // A new folder bitmap for the build, under a number of its own; 0 when it cannot be made.
 int32_t make_folder_bitmap();

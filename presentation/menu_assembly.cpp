@@ -8,7 +8,6 @@
 
 #include <vector>
 
-#include "catalogue/menu_publication.h"
 #include "presentation/item_bitmaps.h"
 #include "presentation/menu_plan.h"
 #include "toolkit/image.h"
@@ -75,36 +74,26 @@ void mark_submenus(HMENU menu, HBITMAP folder, std::vector<HMENU>* found)
 
 }  // namespace
 
-void build_start_menu(const programs_tree& tree, const programs_roots& roots)
+bool build_start_menu(const programs_tree& tree, const programs_roots& roots, bool (*between_entries)())
 {
     begin_entry_bitmaps(roots);
     const int32_t menu = menu_being_built();
-    menu_plan plan = plan_start_menu(tree.tree);
-    // Submenus not opened (refused by the system, or skipped after cancellation or below a refused
-    // one): they are always the innermost of the plan's open submenus, so the close steps meant
-    // for them come first, and the entries of their folders go into the deepest open submenu.
-    int32_t refused = 0;
-    bool cancelled = false;
+    if (!menu)
+        return false;
+    const menu_plan plan = plan_start_menu(tree.tree);
     for (const plan_step& step : plan.steps) {
         switch (step.action) {
         case plan_action::open_submenu:
-            if (cancelled || refused > 0 || !open_submenu(step.caption.c_str()))
-                ++refused;
+            open_submenu(step.caption.c_str());
             break;
         case plan_action::close_submenus:
-            for (int32_t i = 0; i < step.count; ++i) {
-                if (refused > 0)
-                    --refused;
-                else
-                    close_submenu();
-            }
+            for (int32_t i = 0; i < step.count; ++i)
+                close_submenu();
             break;
         case plan_action::add_entry:
-            // Shutdown is waiting: the rest of the tree would only cost time.
-            if (!cancelled && rebuild_cancelled())
-                cancelled = true;
-            if (!cancelled)
-                add_entry(tree, step);
+            if (between_entries && between_entries())
+                return false;
+            add_entry(tree, step);
             break;
         case plan_action::add_separator:
             add_menu_separator();
@@ -113,10 +102,14 @@ void build_start_menu(const programs_tree& tree, const programs_roots& roots)
             add_command(step);
             break;
         }
+        // A refused submenu would leave its entries in the wrong menu, a refused item a hole.
+        if (menu_build_failed())
+            return false;
     }
     for (const plan_step& step : plan.steps)
         if (step.action == plan_action::add_command && step.greyed)
             disable_menu_item(menu, step.id, 1);
+    return true;
 }
 
 void attach_folder_bitmaps(int32_t menu, int32_t folder_bitmap)

@@ -60,7 +60,9 @@ menu_plan plan_programs(const path_list& tree, const plan_limits& limits)
 {
     menu_plan plan;
     plan.steps.reserve(tree.size() + 8);
-    int32_t open = 0;  // submenus open right now; never more than max_depth
+    // The depths of the folders whose submenus are open, outermost first; strictly increasing.
+    std::vector<int32_t> open;
+    int32_t submenus = 0;
     for (std::size_t i = 0; i < tree.size(); ++i) {
         const std::string& element = tree[i];
         if (element.empty())
@@ -76,26 +78,29 @@ menu_plan plan_programs(const path_list& tree, const plan_limits& limits)
             plan.steps.push_back(std::move(step));
             continue;
         }
-        // A folder of depth d lives in its parent's submenu, at depth d - 1: close every open
-        // submenu below that, which ends the previous folder and every folder that is not an
-        // ancestor of this one. A folder too deep for a submenu keeps its deepest ancestor open.
-        int32_t depth = element_depth(element);
-        int32_t keep = std::min(depth - 1, limits.max_depth);
-        if (open > keep) {
-            add_close(&plan, open - keep);
-            open = keep;
+        // A folder of depth d lives in its parent's submenu: close every open submenu of depth d
+        // or more, which ends the previous folder and every folder that is not an ancestor of this
+        // one. A folder without a submenu of its own leaves its nearest ancestor's open.
+        const int32_t depth = element_depth(element);
+        int32_t closing = 0;
+        while (!open.empty() && open.back() >= depth) {
+            open.pop_back();
+            ++closing;
         }
-        if (depth > limits.max_depth)
+        if (closing > 0)
+            add_close(&plan, closing);
+        if (static_cast<int32_t>(open.size()) >= limits.max_depth || submenus >= limits.max_submenus)
             continue;
         plan_step step = {};
         step.action = plan_action::open_submenu;
         step.tree_index = static_cast<int32_t>(i);
         step.caption = element_caption(element);
         plan.steps.push_back(std::move(step));
-        ++open;
+        open.push_back(depth);
+        ++submenus;
     }
-    if (open > 0)
-        add_close(&plan, open);
+    if (!open.empty())
+        add_close(&plan, static_cast<int32_t>(open.size()));
     return plan;
 }
 

@@ -34,11 +34,15 @@ struct plan_step {
 };
 
 struct plan_limits {
-    int32_t max_depth;    // submenus that may be open at once (the builder's stack)
-    int32_t max_entries;  // entry ids run 1 to max_entries, below the first command id
+    int32_t max_depth;     // submenus that may be open at once (the builder's stack)
+    int32_t max_entries;   // entry ids run 1 to max_entries, below the first command id
+    int32_t max_submenus;  // submenus in the whole menu
 };
+// Every menu and submenu is one of the 10,000 USER objects that Windows 7 allows a process, and
+// three builds may live at once: the menu on screen, the one on offer and the one being made.
+constexpr int32_t max_submenus_per_build = 3000;
 // The menu library's stack holds 64 enclosing menus; commands begin at 10001.
-constexpr plan_limits start_menu_limits = {64, max_menu_entries};
+constexpr plan_limits start_menu_limits = {64, max_menu_entries, max_submenus_per_build};
 
 struct menu_plan {
     std::vector<plan_step> steps;
@@ -46,9 +50,10 @@ struct menu_plan {
 };
 
 // Steps for the Programs tree (tree order: each folder followed by its entries, sub-folders after
-// them). A folder deeper than max_depth gets no submenu: its entries go into the deepest submenu
-// that is open, the one of its ancestor at depth max_depth. Entries past max_entries get no item.
-// Every submenu opened is closed again by the end of the steps.
+// them). A folder deeper than max_depth, or one that comes after max_submenus submenus have been
+// opened, gets no submenu: its entries go into the deepest submenu that is open, the one of its
+// nearest ancestor that has one. Entries past max_entries get no item. Every submenu opened is
+// closed again by the end of the steps.
 menu_plan plan_programs(const path_list& tree, const plan_limits& limits = start_menu_limits);
 
 // The whole start menu: the Programs steps, a separator, the commands before "Informationen", a

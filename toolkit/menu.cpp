@@ -19,11 +19,14 @@ struct menu_builder {
     HMENU target;     // the next item goes here
     HMENU stack[max_menu_depth];
     int32_t depth;
+    bool failed;  // the system refused a part of the current menu
 };
 
 numbered_table<menu_record> g_menus;
 menu_builder g_builder;
 foreground_request g_request_foreground = SetForegroundWindow;
+menu_creator g_create_popup = CreatePopupMenu;
+menu_creator g_create_submenu = CreateMenu;
 
 menu_record* find_menu(int32_t number)
 {
@@ -73,7 +76,7 @@ void init_menu_library()
 intptr_t create_popup_menu(int32_t number)
 {
     free_menu(number);
-    HMENU menu = CreatePopupMenu();
+    HMENU menu = g_create_popup();
     if (!menu)
         return 0;
     int32_t claimed = number;
@@ -89,31 +92,35 @@ intptr_t create_popup_menu(int32_t number)
     g_builder.current = claimed;
     g_builder.target = menu;
     g_builder.depth = 0;
+    g_builder.failed = false;
     return number == dynamic_number ? claimed : reinterpret_cast<intptr_t>(menu);
 }
 
 void add_menu_item(UINT id, const char* caption)
 {
-    if (g_builder.target)
-        AppendMenuA(g_builder.target, MF_STRING, id, caption);
+    if (g_builder.target && !AppendMenuA(g_builder.target, MF_STRING, id, caption))
+        g_builder.failed = true;
 }
 
 void add_menu_separator()
 {
-    if (g_builder.target)
-        AppendMenuA(g_builder.target, MF_SEPARATOR, separator_id, nullptr);
+    if (g_builder.target && !AppendMenuA(g_builder.target, MF_SEPARATOR, separator_id, nullptr))
+        g_builder.failed = true;
 }
 
 HMENU open_submenu(const char* caption)
 {
     if (!g_builder.target || g_builder.depth >= max_menu_depth)
         return nullptr;
-    HMENU submenu = CreateMenu();
-    if (!submenu)
+    HMENU submenu = g_create_submenu();
+    if (!submenu) {
+        g_builder.failed = true;
         return nullptr;
+    }
     // A submenu the system refused to attach would swallow every item meant for it.
     if (!AppendMenuA(g_builder.target, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), caption)) {
         DestroyMenu(submenu);
+        g_builder.failed = true;
         return nullptr;
     }
     g_builder.stack[g_builder.depth++] = g_builder.target;
@@ -137,18 +144,39 @@ int32_t menu_being_built()
     return g_builder.target ? g_builder.current : 0;
 }
 
+bool menu_build_failed()
+{
+    return g_builder.failed;
+}
+
+int32_t live_menu_count()
+{
+    int32_t count = 0;
+    g_menus.for_each_used([](const menu_record& record) { return record.menu != nullptr; },
+                          [&](int32_t) { ++count; });
+    return count;
+}
+
+void set_menu_creators(menu_creator popup, menu_creator submenu)
+{
+    g_create_popup = popup ? popup : CreatePopupMenu;
+    g_create_submenu = submenu ? submenu : CreateMenu;
+}
+
 void disable_menu_item(int32_t number, UINT id, int32_t state)
 {
     if (menu_record* record = find_menu(number))
         EnableMenuItem(record->menu, id, MF_BYCOMMAND | (state ? MF_GRAYED : MF_ENABLED));
 }
 
-BOOL show_popup_menu(HMENU menu, HWND owner, int x, int y)
+BOOL show_popup_menu(HMENU menu, HWND owner, int x, int y, uint32_t alignment)
 {
     if (!menu)
         return FALSE;
     bring_to_foreground(owner);
-    BOOL result = TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+    const UINT flags = TPM_RIGHTBUTTON | ((alignment & menu_opens_left) ? TPM_RIGHTALIGN : TPM_LEFTALIGN) |
+                       ((alignment & menu_opens_up) ? TPM_BOTTOMALIGN : TPM_TOPALIGN);
+    BOOL result = TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
     // Lets the owner's thread switch tasks properly; without it the next menu of the same owner
     // may close as soon as it opens.
     PostMessageA(owner, WM_NULL, 0, 0);

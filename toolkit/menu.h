@@ -25,14 +25,28 @@ HMENU open_submenu(const char* caption);
 void close_submenu();  // ignored at depth 0
 HMENU menu_append_target();  // the menu that the next item goes into
 int32_t menu_being_built();  // the number of the menu create_popup_menu made last; 0 for none
+// true when the system refused a submenu or an item of the menu being built since
+// create_popup_menu made it (Windows 7 refuses beyond 10,000 USER objects of a process, or when
+// the desktop heap is full): the menu lacks parts it was meant to have.
+bool menu_build_failed();
+// Live menus of the table, under any number.
+int32_t live_menu_count();
+
+// What the library calls to make a popup menu and a submenu: CreatePopupMenu and CreateMenu, or
+// stand-ins by which a test makes the system refuse (nullptr: back to the platform's).
+using menu_creator = HMENU(WINAPI*)();
+void set_menu_creators(menu_creator popup, menu_creator submenu);
 
 void disable_menu_item(int32_t number, UINT id, int32_t state);
 
 // Brings owner to the foreground, so that the menu gets the keyboard and closes when the user
-// clicks elsewhere, and tracks the menu with its top-left corner at (x, y); returns when the menu
-// has closed. The menu is given by handle: the caller pins the one it shows, while its number may
-// already name a newer build. 0 without showing anything for no menu.
-BOOL show_popup_menu(HMENU menu, HWND owner, int x, int y);
+// clicks elsewhere, and tracks the menu with its top-left corner at (x, y), or with the corner that
+// alignment names; returns when the menu has closed. The menu is given by handle: the caller pins
+// the one it shows, while its number may already name a newer build. 0 without showing anything
+// for no menu.
+constexpr uint32_t menu_opens_left = 1;  // (x, y) is on the menu's right edge
+constexpr uint32_t menu_opens_up = 2;    // (x, y) is on the menu's bottom edge
+BOOL show_popup_menu(HMENU menu, HWND owner, int x, int y, uint32_t alignment = 0);
 // What show_popup_menu asks first for the foreground: SetForegroundWindow, or a stand-in by which a
 // test makes the system refuse it, as Windows does to a process that did not get the last input.
 using foreground_request = BOOL(WINAPI*)(HWND window);

@@ -232,6 +232,35 @@ int32_t create_thread(thread_procedure procedure, void* argument)
     return number;
 }
 
+bool wait_for_thread(int32_t number, DWORD timeout_ms)
+{
+    HANDLE thread = nullptr;
+    {
+        exclusive_lock lock(&g_threads.lock);
+        for (int32_t i = 0; i < g_threads.count; ++i)
+            if (g_threads.records[i].number == number)
+                thread = g_threads.records[i].handle;
+    }
+    if (!thread)
+        return true;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD waited = GetTickCount() - start;
+        if (waited >= timeout_ms)
+            return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+        const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, timeout_ms - waited, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        if (woken != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
 void close_thread_handles()
 {
     exclusive_lock lock(&g_threads.lock);

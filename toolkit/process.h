@@ -27,6 +27,9 @@ int32_t os_version();
 using thread_procedure = DWORD(WINAPI*)(void* argument);
 // Starts a thread; result: its number (1, 2, ... over the life of the process), 0 on failure.
 int32_t create_thread(thread_procedure procedure, void* argument);
+// Waits up to timeout_ms for the thread to end, handling the calling thread's messages meanwhile:
+// a thread with windows must go on answering them. true when it has ended, or for no such thread.
+bool wait_for_thread(int32_t number, DWORD timeout_ms);
 // Closes the handles of all recorded threads (at shutdown); the threads themselves run on.
 void close_thread_handles();
 

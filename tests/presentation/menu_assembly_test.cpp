@@ -41,8 +41,9 @@ menu_build rebuild(const programs_tree& tree, const programs_roots& roots = {}, 
 {
     menu_build build;
     build.menu = static_cast<int32_t>(create_popup_menu(dynamic_number));
-    build_start_menu(tree, roots);
+    const bool built = build_start_menu(tree, roots, rebuild_cancelled);
     build.pictures = take_entry_bitmaps();
+    EXPECT_TRUE(!hand || built);
     build.folder_bitmap = make_folder_bitmap();
     attach_folder_bitmaps(build.menu, build.folder_bitmap);
     EXPECT_TRUE(!hand || hand_over(&build));
@@ -137,7 +138,7 @@ TEST_F(StartMenuAssembly, BuildsTheTreeWithEveryBitmapAndGreyedCommand)
 TEST_F(StartMenuAssembly, ACancelledRebuildStopsAddingEntriesAndIsNotHandedOver)
 {
     rebuild(tree_of({"Programs\\", "Programs\\a"}));
-    ASSERT_TRUE(stop_rebuilds(0));
+    stop_rebuilds();
     menu_build build = rebuild(tree_of({"Programs\\", "Programs\\b", "Programs\\C\\", "Programs\\C\\d"}), {}, false);
     EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu_handle(build.menu), 0)), 0);
     EXPECT_FALSE(hand_over(&build));

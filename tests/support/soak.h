@@ -28,16 +28,18 @@ inline bool prepare_coming_and_going(coming_and_going* shortcut, const std::stri
     return create_shortcut(shortcut->parked, target, arguments, "");
 }
 
-// "resources images=N gdi=N menus=N" of the recording build: one element per rebuild, in order.
+// "resources images=N gdi=N menus=N table=N" of the recording build: one element per rebuild
+// handed over or discarded, in order.
 struct live_resources {
-    int images = -1, gdi = -1, menus = -1;
+    int images = -1, gdi = -1, menus = -1, table = -1;
 };
 inline std::vector<live_resources> logged_resources(const std::string& log)
 {
     std::vector<live_resources> found;
     for (const std::string& line : lines_containing(log, "resources ")) {
         live_resources r;
-        if (std::sscanf(line.c_str(), "resources images=%d gdi=%d menus=%d", &r.images, &r.gdi, &r.menus) == 3)
+        if (std::sscanf(line.c_str(), "resources images=%d gdi=%d menus=%d table=%d", &r.images, &r.gdi, &r.menus,
+                        &r.table) == 4)
             found.push_back(r);
     }
     return found;

@@ -1,0 +1,127 @@
+// test-lock: desktop
+// Builds that cannot be completed: the system refuses a menu (as Windows 7 does beyond the 10,000
+// USER objects of a process, or with a full desktop heap), or memory runs out half-way. Such a
+// build is discarded with everything it made, the menu on offer stays and opens, and a later pass
+// of the watcher builds the new menu. Rebuilds are held here on an event until the test lets each
+// one go on, so that every step waits for the program's own signals.
+
+#include <string>
+#include <vector>
+
+#include "tests/support/image_files.h"
+#include "tests/support/scenario.h"
+#include "tests/support/soak.h"
+
+namespace {
+
+using namespace test;
+
+class FailedBuilds : public Scenario {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(Scenario::SetUp());
+        hold_name_ = "velmora-hold-" + std::to_string(GetCurrentProcessId());
+        hold_ = CreateEventA(nullptr, FALSE, FALSE, hold_name_.c_str());
+        ASSERT_NE(hold_, nullptr);
+    }
+    void TearDown() override
+    {
+        Scenario::TearDown();
+        CloseHandle(hold_);
+    }
+    // Starts the recording build with a rebuild failure scheduled, its first menu built: "Eins".
+    void start_failing(const char* variable, const char* schedule)
+    {
+        shortcut(user_programs() + "Eins.lnk", "eins");
+        start_options options;
+        options.hold_rebuilds = hold_name_;
+        options.watch_interval_ms = 100;
+        options.settings = {{variable, schedule}};
+        ASSERT_NO_FATAL_FAILURE(start(options));
+        ASSERT_TRUE(let_rebuild_go_on(1, "rebuild end", 1));
+        at_rest_ = logged_resources(log()).back();
+    }
+    // Lets rebuild number rebuild go on once it has begun, and waits for the count-th line.
+    bool let_rebuild_go_on(int rebuild, const char* line, int count)
+    {
+        if (!wait_for_lines(log(), "rebuild begin", rebuild, 60000))
+            return false;
+        SetEvent(hold_);
+        return wait_for_lines(log(), line, count, 60000);
+    }
+    // After each discarded build: exactly what the build on offer holds is alive.
+    void expect_at_rest()
+    {
+        const live_resources now = logged_resources(log()).back();
+        EXPECT_EQ(now.images, at_rest_.images);
+        EXPECT_EQ(now.gdi, at_rest_.gdi);
+        EXPECT_EQ(now.menus, 1);
+        EXPECT_EQ(now.table, 1) << "a menu of the discarded build is left";
+    }
+    // The menu on offer opens and its entry starts; then the next build, let go, shows the change.
+    // folders: the folders of Programs, in their order.
+    void expect_old_menu_then_new(std::vector<std::string> folders = {"Administrative Tools", "StartUp"})
+    {
+        choose({0});
+        EXPECT_TRUE(wait_for_launch("eins"));
+        folders.insert(folders.begin(), "Eins");
+        EXPECT_EQ(shown_entries(), folders);
+        ASSERT_TRUE(let_rebuild_go_on(4, "rebuild end", 2)) << "no later pass built the new menu";
+        choose({1});
+        EXPECT_TRUE(wait_for_launch("zwei"));
+        folders.insert(folders.begin() + 1, "Zwei");
+        EXPECT_EQ(shown_entries(), folders);
+    }
+
+    std::string hold_name_;
+    HANDLE hold_ = nullptr;
+    live_resources at_rest_;
+};
+
+// Rebuild 2 is refused its menu, rebuild 3 a submenu (the third menu it makes: after the menu and
+// "Programs", "Administrative Tools").
+TEST_F(FailedBuilds, ARefusedMenuLeavesTheMenuOnOfferAndALaterPassBuildsTheNewOne)
+{
+    ASSERT_NO_FATAL_FAILURE(start_failing("VELMORA_FAIL_MENUS", "2:1,3:3"));
+    shortcut(user_programs() + "Zwei.lnk", "zwei");
+    for (int rebuild = 2; rebuild <= 3; ++rebuild) {
+        SCOPED_TRACE(rebuild);
+        ASSERT_TRUE(let_rebuild_go_on(rebuild, "rebuild discarded", rebuild - 1));
+        EXPECT_EQ(count_lines(log(), "menu refused"), rebuild - 1);
+        expect_at_rest();
+    }
+    expect_old_menu_then_new();
+}
+
+// Memory runs out a third of the way through rebuild 2 and near the end of rebuild 3, among the
+// pictures: six entries, each with an icon of its own.
+TEST_F(FailedBuilds, MemoryRunningOutLeavesNothingBehindAndALaterPassBuildsTheNewMenu)
+{
+    for (int i = 0; i < 6; ++i) {
+        const std::string icon = scratch_ + "icon" + std::to_string(i) + ".ico";
+        ASSERT_TRUE(write_file(icon, ico_bytes(16, RGB(40 * i, 255 - 40 * i, 128), 0)));
+        ASSERT_TRUE(make_folders(user_programs() + "Bunt") &&
+                    create_shortcut(user_programs() + "Bunt\\" + std::to_string(i) + ".lnk",
+                                    fixture_path("record_launch.exe"), "", "", icon));
+    }
+    ASSERT_NO_FATAL_FAILURE(start_failing("VELMORA_FAIL_ALLOCATION", "2:33%,3:90%"));
+    shortcut(user_programs() + "Zwei.lnk", "zwei");
+    for (int rebuild = 2; rebuild <= 3; ++rebuild) {
+        SCOPED_TRACE(rebuild);
+        ASSERT_TRUE(let_rebuild_go_on(rebuild, "rebuild discarded", rebuild - 1));
+        expect_at_rest();
+    }
+    // Both failures came while the build's menu existed, the second after pictures of its own.
+    const std::vector<std::string> refused = lines_containing(log(), "allocation refused");
+    ASSERT_EQ(refused.size(), 2u);
+    int images[2] = {}, table[2] = {};
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(std::sscanf(refused[i].c_str(), "allocation refused images=%d table=%d", &images[i], &table[i]), 2);
+    EXPECT_EQ(table[0], 2);
+    EXPECT_EQ(table[1], 2);
+    EXPECT_GT(images[1], at_rest_.images);
+    expect_old_menu_then_new({"Administrative Tools", "Bunt", "StartUp"});
+}
+
+}  // namespace
