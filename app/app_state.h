@@ -9,15 +9,27 @@
 
 #include "catalogue/menu_publication.h"
 
+// For tests: told on the main thread when start-up hands over to the 64-bit build, when it finds
+// another copy running in the session, and when a press waited too long for its menu.
+struct app_observer {
+    void (*handed_to_64_bit_build)();
+    void (*another_copy_runs)();
+    void (*press_dropped)();
+};
+
 struct app_state {
     HINSTANCE module;
     HWND start_button;                   // the taskbar's Start button; looked up again when gone
     std::atomic<int32_t> menu_requested; // set by the mouse hook, cleared after the menu closed
     std::atomic<int32_t> quit_requested; // ends the main loop
+    DWORD requested_at;                  // GetTickCount of the press that raised the request
+    bool menu_on_screen;                 // main thread only, as the hook that reads it
     int32_t last_event;
     HHOOK mouse_hook;
     DWORD hook_renewed_at;               // GetTickCount of the last installation
     launch_table shown_launch;           // launch list of the menu shown last
+    HANDLE session_claim;                // held for the life of the process: one copy per session
+    const app_observer* observer;
 };
 extern app_state g_app;
 

@@ -18,8 +18,9 @@ struct session_operations {
                             uint32_t flags);
     // The edge of the screen that the taskbar occupies (ABE_LEFT 0 ... ABE_BOTTOM 3).
     UINT (*taskbar_edge)();
-    // Shows a popup menu with its top-left corner at (x, y); returns when it has closed.
-    BOOL (*show_menu)(HMENU menu, HWND owner, int x, int y);
+    // Shows a popup menu with its top-left corner at (x, y), or the corner that alignment names
+    // (show_popup_menu); returns when it has closed.
+    BOOL (*show_menu)(HMENU menu, HWND owner, int x, int y, uint32_t alignment);
     // The low-level mouse hook, which Windows removes without a word when it answers too slowly.
     HHOOK (*set_mouse_hook)(HOOKPROC procedure, HINSTANCE module);
     BOOL (*remove_mouse_hook)(HHOOK hook);

@@ -4,7 +4,9 @@
 // thread waits for messages (inside wait_event or a menu's modal loop). It must answer quickly, so
 // it only tests a left press against the button's rectangle: inside, it raises menu_requested and
 // swallows the press, so the shell never opens its own menu; everything else goes on down the hook
-// chain unchanged. The main loop sees the request within one turn and shows the menu.
+// chain unchanged. The main loop sees the request within one turn and shows the menu. While the
+// menu is open, a press on the button closes it; a press on the menu, where it reaches over the
+// button, is the menu's. A press that could not be served within a short time is dropped.
 //
 // The shell may restart and make a new Start button; the stored handle is then looked up again
 // before it is used, and the main window, which the old button owned and took with it, is reopened.
@@ -20,6 +22,7 @@
 #include "app/session_ops.h"
 #include "app/app_state.h"
 #include "catalogue/menu_publication.h"
+#include "toolkit/menu.h"
 #include "toolkit/process.h"
 
 namespace {
@@ -27,6 +30,37 @@ namespace {
 // Kept between calls: when the button cannot be measured the previous rectangle stays in use.
 RECT g_hook_button_rect;
 RECT g_placement_button_rect;
+DWORD g_press_limit_ms = pending_press_limit_ms;
+
+// A window of this thread at the point: the menu, which may reach over the button.
+bool own_window_at(POINT point)
+{
+    HWND window = WindowFromPoint(point);
+    return window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+// Shows the menu on offer; false when there is none to show yet, and the request stays.
+bool place_and_show_menu()
+{
+    shown_menu shown;
+    if (!begin_showing(&shown))
+        return false;
+
+    UINT edge = session_ops().taskbar_edge();
+    GetWindowRect(current_start_button(), &g_placement_button_rect);
+    const RECT& r = g_placement_button_rect;
+    menu_position where = menu_position_for(edge, {r.left, r.top, r.right, r.bottom});
+    if (where.show && shown.menu) {
+        // A choice arrives later as a menu event; it refers to the list of the menu shown now.
+        g_app.shown_launch = shown.launch;
+        const uint32_t alignment = (where.opens_left ? menu_opens_left : 0) | (where.opens_up ? menu_opens_up : 0);
+        g_app.menu_on_screen = true;
+        session_ops().show_menu(shown.menu, main_window(), where.x, where.y, alignment);
+        g_app.menu_on_screen = false;
+    }
+    end_showing();
+    return true;
+}
 
 }  // namespace
 
@@ -38,13 +72,19 @@ VELMORA_CALLBACK LRESULT CALLBACK start_button_hook(int code, WPARAM message, LP
     GetWindowRect(current_start_button(), &g_hook_button_rect);
     // Without the cursor's place the press is not known to be on the button: it goes on.
     POINT cursor = {};
-    if (!session_ops().cursor_position(&cursor))
+    if (!session_ops().cursor_position(&cursor) || !PtInRect(&g_hook_button_rect, cursor))
         return CallNextHookEx(nullptr, code, message, event);
-    if (PtInRect(&g_hook_button_rect, cursor)) {
-        g_app.menu_requested.store(1);
+    if (g_app.menu_on_screen) {
+        if (own_window_at(cursor))
+            return CallNextHookEx(nullptr, code, message, event);
+        // The shell's own button closes its menu on a second press; swallowed, the press opens
+        // the shell's menu no more than it opens a new one of ours.
+        EndMenu();
         return 1;
     }
-    return CallNextHookEx(nullptr, code, message, event);
+    g_app.requested_at = GetTickCount();
+    g_app.menu_requested.store(1);
+    return 1;
 }
 
 bool install_start_button_hook()
@@ -68,21 +108,22 @@ void remove_start_button_hook()
     g_app.mouse_hook = nullptr;
 }
 
-bool place_and_show_menu()
+void serve_menu_request()
 {
-    shown_menu shown;
-    if (!begin_showing(&shown))
-        return false;
-
-    UINT edge = session_ops().taskbar_edge();
-    GetWindowRect(current_start_button(), &g_placement_button_rect);
-    const RECT& r = g_placement_button_rect;
-    menu_position where = menu_position_for(edge, {r.left, r.top, r.right, r.bottom});
-    if (where.show && shown.menu) {
-        // A choice arrives later as a menu event; it refers to the list of the menu shown now.
-        g_app.shown_launch = shown.launch;
-        session_ops().show_menu(shown.menu, main_window(), where.x, where.y);
+    if (g_app.menu_requested.load() != 1)
+        return;
+    if (GetTickCount() - g_app.requested_at > g_press_limit_ms) {
+        g_app.menu_requested.store(0);
+        if (g_app.observer && g_app.observer->press_dropped)
+            g_app.observer->press_dropped();
+        return;
     }
-    end_showing();
-    return true;
+    // A request made while a build is handed over stays pending and is served right after it.
+    if (rebuild_in_progress.load() == 0 && place_and_show_menu())
+        g_app.menu_requested.store(0);  // presses made while the menu was open open no second one
+}
+
+void set_pending_press_limit(DWORD milliseconds)
+{
+    g_press_limit_ms = milliseconds;
 }

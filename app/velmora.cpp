@@ -5,6 +5,10 @@
 // most 10 ms for an event, so a request raised by the hook is served within one turn, and the
 // thread keeps pumping messages as low-level hooks require. Every way of ending, a quit as well as
 // a refusal at start-up, runs the one shutdown sequence and ends with exit code 0.
+//
+// Before anything else, a 32-bit copy on 64-bit Windows hands over to the 64-bit build beside it
+// (wow64.h), and a copy that finds another one running in the session ends: two hooks would fight
+// over the Start button, and quitting one would leave the other's menu on it.
 
 #include "app/velmora.h"
 
@@ -16,6 +20,7 @@
 #include "app/app_state.h"
 #include "app/dispatch.h"
 #include "app/start_button.h"
+#include "app/wow64.h"
 #include "catalogue/watcher.h"
 #include "presentation/item_bitmaps.h"
 #include "toolkit/control.h"
@@ -48,17 +53,20 @@ void init_libraries()
 {
     // Nothing may wait while the desktop's mouse waits for this thread.
     remove_start_button_hook();
-    // The watcher is never stopped, but it must not be inside a rebuild, allocating from the heap
-    // and creating images, while they are released. When a rebuild does not end in time, the
-    // memory is left to the system instead.
-    bool no_rebuild_running = stop_rebuilds(rebuild_stop_timeout_ms);
-
-    close_thread_handles();
-    if (no_rebuild_running)
-        free_all_images();
+    // The watcher must have ended before what it uses goes, and before the process ends: the
+    // system would end it wherever it stands, inside the shell and holding its locks, and then run
+    // every DLL's detach code.
+    const bool watcher_ended = stop_watcher(watcher_stop_timeout_ms);
+    // The windows go before the pictures they show.
     close_all_windows();
-    if (no_rebuild_running)
-        heap_destroy_private();
+    if (!watcher_ended) {
+        // Still inside the shell: its memory and pictures are left to the system, and so is the
+        // detach code, which could wait for ever on a lock the watcher holds.
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
+    free_all_images();
+    close_thread_handles();
+    heap_destroy_private();
     ExitProcess(0);
 }
 
@@ -86,14 +94,29 @@ bool run_main_loop_turn()
     if (GetTickCount() - g_app.hook_renewed_at >= hook_renewal_interval_ms)
         install_start_button_hook();
 
-    // A request made while a rebuild runs stays pending and is served right after it.
-    if (g_app.quit_requested.load() == 0 && g_app.menu_requested.load() == 1 &&
-        rebuild_in_progress.load() == 0) {
-        if (place_and_show_menu())
-            g_app.menu_requested.store(0);
-    }
+    if (g_app.quit_requested.load() == 0)
+        serve_menu_request();
     return g_app.quit_requested.load() == 0;
 }
+
+// One copy per session; false when another copy holds the claim (or holds it where this one may
+// not look, as an elevated copy does).
+bool claim_session()
+{
+    g_app.session_claim = CreateMutexA(nullptr, FALSE, session_claim_name);
+    const DWORD error = GetLastError();
+    if (g_app.session_claim)
+        return error != ERROR_ALREADY_EXISTS;
+    return error != ERROR_ACCESS_DENIED;
+}
+
+void tell(void (*app_observer::*event)())
+{
+    if (g_app.observer && g_app.observer->*event)
+        (g_app.observer->*event)();
+}
+
+const char* g_64_bit_build_file = build_64_bit_file;
 
 }  // namespace
 
@@ -104,7 +127,19 @@ bool run_main_loop_turn()
     init_libraries();
     reset_watcher();
 
-    if (os_version() != version_nt6_workstation) {
+    const int32_t version = os_version();
+    // Where the program runs at all, and the other copy does the work. A refusal is this copy's.
+    if (version == version_nt6_workstation && running_under_wow64() &&
+        start_sibling_program(g_64_bit_build_file)) {
+        tell(&app_observer::handed_to_64_bit_build);
+        shut_down_process();
+    }
+    if (!claim_session()) {
+        tell(&app_observer::another_copy_runs);
+        shut_down_process();
+    }
+
+    if (version != version_nt6_workstation) {
         message_box(error_caption, unsupported_system_text, MB_ICONHAND);
         shut_down_process();
     }
@@ -121,10 +156,15 @@ bool run_main_loop_turn()
     if (!open_main_window(g_app.start_button))
         shut_down_process();
 
-    create_thread(watch_programs, nullptr);
+    start_watcher();
     install_start_button_hook();
 
     while (run_main_loop_turn()) {
     }
     shut_down_process();
+}
+
+void set_64_bit_build_file(const char* file_name)
+{
+    g_64_bit_build_file = file_name;
 }

@@ -131,7 +131,7 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
 // The watcher builds a new menu beside the one on offer. A click during the first build is held
 // until its menu is there; a click during a later one opens the menu on offer at once, and a
 // choice in it starts what it showed; the first click after the hand-over shows the new menu.
-// Rebuilds are held here until the test lets them go on.
+// Rebuilds are held here until the test lets them go on; a press may wait as long as the test needs.
 TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewMenu)
 {
     shortcut(user_programs() + "Alt.lnk", "alt");
@@ -140,6 +140,7 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     start_options options;
     options.hold_rebuilds = hold_name;
     options.watch_interval_ms = 100;
+    options.settings = {{"VELMORA_PRESS_LIMIT", "600000"}};
     ASSERT_NO_FATAL_FAILURE(start(options));
 
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 1, 30000));
@@ -171,6 +172,56 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 3, 30000));
     EXPECT_EQ(close_velmora(session_, 60000), 0);
     CloseHandle(hold);
+}
+
+// A press that cannot be served in time is dropped: a menu that came seconds later would take the
+// keyboard from whatever the user went on to, and a letter typed there would choose one of its
+// items. Here the first build is held past the limit (shortened for the test).
+TEST_F(Interception, APressThatWaitedTooLongForTheFirstMenuIsDroppedAndTheNextOneServed)
+{
+    const std::string hold_name = "velmora-hold-" + std::to_string(GetCurrentProcessId());
+    HANDLE hold = CreateEventA(nullptr, FALSE, FALSE, hold_name.c_str());
+    start_options options;
+    options.hold_rebuilds = hold_name;
+    options.settings = {{"VELMORA_PRESS_LIMIT", "500"}};
+    ASSERT_NO_FATAL_FAILURE(start(options));
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 1, 30000));
+    click_start_button();
+    ASSERT_TRUE(wait_for_lines(log(), "press dropped", 1, 30000));
+    SetEvent(hold);
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 30000));
+    // The main loop has gone round and renewed its hook twice since the menu could be shown.
+    ASSERT_TRUE(wait_for_lines(log(), "hook installed", count_lines(log(), "hook installed") + 2, 30000));
+    EXPECT_EQ(menus_shown(), 0) << "the dropped press opened a menu late";
+    EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0) << "the press was swallowed all the same";
+
+    ASSERT_TRUE(open_menu()) << "the next press is served";
+    close_menu();
+    EXPECT_EQ(menus_shown(), 1);
+    CloseHandle(hold);
+}
+
+// Pressed while the menu is open, the Start button closes it, as the shell's own button closes its
+// menu; the press opens neither the shell's menu nor a second one of ours. The menu stays clear
+// of the button wherever it opens.
+TEST_F(Interception, StartClosesTheOpenMenuAndTheNextPressOpensItAgain)
+{
+    start_with_menu();
+    ASSERT_TRUE(open_menu());
+    HWND menu = visible_menu_window();
+    RECT covered = {}, overlap = {};
+    GetWindowRect(menu, &covered);
+    EXPECT_FALSE(IntersectRect(&overlap, &covered, &button_)) << "the menu covers the Start button";
+    const int closed = count_lines(log(), "menu closed");
+    click_start_button();
+    wait_for_menu_closed(closed);
+    ASSERT_TRUE(wait_for_lines(log(), "hook installed", count_lines(log(), "hook installed") + 2, 30000));
+    EXPECT_EQ(menus_shown(), 1) << "the press left a request behind";
+    EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0);
+
+    ASSERT_TRUE(open_menu());
+    close_menu();
+    EXPECT_EQ(menus_shown(), 2);
 }
 
 // Windows 7 removes a hook that once answered too slowly and never says so; the foreground may be

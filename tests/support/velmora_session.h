@@ -92,6 +92,8 @@ struct start_options {
     std::vector<const char*> switches;
     // The name of an auto-reset event that every rebuild waits for once it has begun.
     std::string hold_rebuilds;
+    // Further variables, such as {"VELMORA_PRESS_LIMIT", "500"}.
+    std::vector<std::pair<std::string, std::string>> settings;
 };
 
 inline HWND velmora_main_window(const velmora_session& session)
@@ -103,32 +105,41 @@ inline HWND velmora_main_window(const velmora_session& session)
 }
 
 // Starts program (a file of the build's bin folder, or a full path) with its folder as current
-// directory and a fresh record log, and waits for its main window.
-inline bool start_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
-                          const start_options& options = {})
+// directory and a fresh record log, without waiting for it.
+inline bool launch_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
+                           const start_options& options = {})
 {
     make_session_folder(session);
     static int started;  // a fresh log for every start
     session.record_log = session.folder + "velmora_" + std::to_string(++started) + ".log";
     const std::string path = program.find('\\') == std::string::npos ? fixture_path(program.c_str()) : program;
     // Only what is given is set, and taken back once the program has it.
-    const std::pair<const char*, std::string> settings[] = {
+    std::vector<std::pair<std::string, std::string>> settings = {
         {"VELMORA_RECORD_LOG", session.record_log},
         {"VELMORA_TASKBAR_EDGE", options.taskbar_edge >= 0 ? std::to_string(options.taskbar_edge) : ""},
         {"VELMORA_WATCH_INTERVAL", options.watch_interval_ms ? std::to_string(options.watch_interval_ms) : ""},
         {"VELMORA_HOLD_REBUILDS", options.hold_rebuilds},
     };
+    settings.insert(settings.end(), options.settings.begin(), options.settings.end());
+    for (const char* name : options.switches)
+        settings.emplace_back(name, "1");
     auto set_all = [&](bool set) {
         for (const auto& [name, value] : settings)
             if (!value.empty())
-                SetEnvironmentVariableA(name, set ? value.c_str() : nullptr);
-        for (const char* name : options.switches)
-            SetEnvironmentVariableA(name, set ? "1" : nullptr);
+                SetEnvironmentVariableA(name.c_str(), set ? value.c_str() : nullptr);
     };
     set_all(true);
     session.velmora = start_process("\"" + path + "\"", path.substr(0, path.find_last_of('\\') + 1));
     set_all(false);
-    return session.velmora.process && wait_until([&] { return velmora_main_window(session) != nullptr; }, 30000);
+    return session.velmora.process != nullptr;
+}
+
+// launch_velmora, then waits for the program's main window.
+inline bool start_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
+                          const start_options& options = {})
+{
+    return launch_velmora(session, program, options) &&
+           wait_until([&] { return velmora_main_window(session) != nullptr; }, 30000);
 }
 
 // Sends WM_CLOSE to the main window and returns the exit code (-1: it did not end in time).

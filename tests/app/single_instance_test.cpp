@@ -1,0 +1,35 @@
+// test-lock: desktop
+// One Velmora per session. Started twice (an Autostart entry and a double click), two copies would
+// both hook the Start button, and after "Velmora beenden" the other copy's menu would stay on it.
+
+#include "tests/support/scenario.h"
+
+namespace {
+
+using namespace test;
+
+using SingleInstance = Scenario;
+
+// The second start ends at once with exit code 0, without a box and before it hooks anything; the
+// first keeps serving the Start button until it quits, and then the button is the shell's again.
+TEST_F(SingleInstance, ASecondStartEndsAndTheFirstServesUntilItQuits)
+{
+    start_with_menu();
+    velmora_session second;
+    ASSERT_TRUE(launch_velmora(second));
+    EXPECT_EQ(wait_exit(second.velmora, 30000), 0) << "the second copy runs on";
+    EXPECT_EQ(count_lines(second.record_log, "another copy runs"), 1);
+    EXPECT_EQ(count_lines(second.record_log, "hook installed"), 0);
+    EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr) << "the second copy shows a box";
+    end_session(second, HasFailure());
+
+    ASSERT_TRUE(open_menu());
+    close_menu();
+    choose_top_item(11);  // "Velmora beenden"
+    EXPECT_EQ(wait_exit(session_.velmora, 30000), 0);
+    click_start_button();
+    EXPECT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONDOWN", 1, 30000)) << "a hook still takes the press";
+    EXPECT_EQ(menus_shown(), 2);
+}
+
+}  // namespace

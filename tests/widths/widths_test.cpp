@@ -1,0 +1,126 @@
+// test-lock: desktop
+// The 32-bit Velmora.exe, which users download and start, on 32-bit and on 64-bit Windows. On
+// 64-bit Windows it hands over to the 64-bit build beside it, which opens shortcuts as the desktop
+// does: one to a program that exists only in the 64-bit System32 starts it, where a 32-bit process
+// would look in SysWOW64 and start nothing. Without the 64-bit build, and on 32-bit Windows, the
+// 32-bit program runs itself.
+
+#include <string>
+#include <vector>
+
+#include "tests/support/scenario.h"
+
+namespace {
+
+using namespace test;
+
+bool on_64_bit_windows()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The 64-bit build's bin folder as Windows names it, ending in "\"; "" when not configured.
+std::string partner_bin()
+{
+    using dos_name_function = WCHAR*(CDECL*)(const char*);
+    const auto to_dos = reinterpret_cast<dos_name_function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+    WCHAR* name = to_dos && *VELMORA_PARTNER_BIN ? to_dos(VELMORA_PARTNER_BIN) : nullptr;
+    if (!name)
+        return "";
+    char path[MAX_PATH * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, name, -1, path, sizeof path, nullptr, nullptr);
+    HeapFree(GetProcessHeap(), 0, name);
+    return std::string(path) + "\\";
+}
+
+// Top-level windows of the class of Velmora's main window, and who owns them.
+std::vector<DWORD> main_window_owners()
+{
+    std::vector<DWORD> owners;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "WindowClass_0", nullptr));) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        owners.push_back(process);
+    }
+    return owners;
+}
+
+class Widths : public Scenario {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(Scenario::SetUp());
+        ASSERT_FALSE((partner_ = partner_bin()).empty())
+            << "the 32-bit tests need -DVELMORA_PARTNER_BIN=<the 64-bit build's bin folder>";
+        ASSERT_NE(GetFileAttributesA((partner_ + "Velmora.exe").c_str()), INVALID_FILE_ATTRIBUTES) << partner_;
+        install("Velmora.exe");
+        shortcut(user_programs() + "Gew\xF6hnlich.lnk", "plain");
+    }
+    void TearDown() override
+    {
+        Scenario::TearDown();
+        if (!only_64_bit_.empty())
+            run_unix_script("rm -f " + shell_quoted(only_64_bit_));
+    }
+    // Starts Velmora.exe beside the fake taskbar and takes over the process that ends up serving:
+    // the 64-bit copy when the 32-bit one handed over to it. Its main window is the only one.
+    void start_and_follow(bool hands_over)
+    {
+        ASSERT_TRUE(start_fake_shell(session_) && launch_velmora(session_, program_));
+        if (hands_over) {
+            EXPECT_EQ(wait_exit(session_.velmora, 30000), 0) << "the 32-bit copy runs on";
+            end_process(session_.velmora);
+        }
+        ASSERT_TRUE(wait_until([] { return main_window_owners().size() == 1; }, 30000));
+        const DWORD serving = main_window_owners()[0];
+        if (hands_over) {
+            session_.velmora.id = serving;
+            session_.velmora.process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE,
+                                                   FALSE, serving);
+            ASSERT_NE(session_.velmora.process, nullptr);
+        }
+        EXPECT_EQ(serving, session_.velmora.id) << "another process serves the Start button";
+        BOOL serving_under_wow64 = TRUE;
+        ASSERT_TRUE(IsWow64Process(session_.velmora.process, &serving_under_wow64));
+        EXPECT_EQ(serving_under_wow64 != FALSE, on_64_bit_windows() && !hands_over) << "a copy of the wrong width serves";
+    }
+
+    std::string partner_;
+    std::string only_64_bit_;  // the Unix path of the program placed in the 64-bit System32
+};
+
+TEST_F(Widths, TheSystemsOwnWidthServesAndOpensEveryShortcut)
+{
+    ASSERT_TRUE(CopyFileA((partner_ + "Velmora.exe").c_str(), (program_folder_ + "Velmora64.exe").c_str(), FALSE));
+    const bool wow64 = on_64_bit_windows();
+    if (wow64) {
+        // The 64-bit launch recorder, in the 64-bit System32 only (its Unix folder: no redirection).
+        only_64_bit_ = unix_path_of("C:\\") + "/windows/system32/velmora_nur64.exe";
+        ASSERT_TRUE(run_unix_script("cp " + shell_quoted(unix_path_of(partner_ + "record_launch.exe")) + " " +
+                                    shell_quoted(only_64_bit_)));
+        ASSERT_TRUE(create_shortcut(user_programs() + "Nur64.lnk", "C:\\windows\\system32\\velmora_nur64.exe",
+                                    launch_arguments("nur64"), ""));
+    }
+    remember_folders();
+    ASSERT_NO_FATAL_FAILURE(start_and_follow(wow64));
+    choose({0});
+    EXPECT_TRUE(wait_for_launch("plain"));
+    if (wow64) {
+        choose({1});
+        EXPECT_TRUE(wait_for_launch("nur64")) << "the program in the 64-bit System32 did not start";
+    }
+    close_and_expect_nothing_written();
+}
+
+TEST_F(Widths, Without64BitBuildThe32BitOneServes)
+{
+    remember_folders();
+    ASSERT_NO_FATAL_FAILURE(start_and_follow(false));
+    choose({0});
+    EXPECT_TRUE(wait_for_launch("plain"));
+    close_and_expect_nothing_written();
+}
+
+}  // namespace
