@@ -15,7 +15,10 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "toolkit/process.h"
 
 namespace test {
 
@@ -32,6 +35,38 @@ inline std::string fixture_path(const char* name)
 {
     return exe_folder() + name;
 }
+
+// Work done on a thread of its own, until join() (or the destructor) has waited for it. On Win32
+// threads: the C++ runtime of the release toolchains (the Win32 thread model) has no std::thread.
+class worker_thread {
+public:
+    explicit worker_thread(std::function<void()> work)
+        : work_(std::move(work)), handle_(CreateThread(nullptr, 0, run, this, 0, nullptr))
+    {
+    }
+    ~worker_thread() { join(); }
+    worker_thread(const worker_thread&) = delete;
+    worker_thread& operator=(const worker_thread&) = delete;
+
+    bool started() const { return handle_ != nullptr; }
+    void join()
+    {
+        if (handle_) {
+            WaitForSingleObject(handle_, INFINITE);
+            CloseHandle(handle_);
+            handle_ = nullptr;
+        }
+    }
+
+private:
+    static VELMORA_CALLBACK DWORD WINAPI run(void* self)
+    {
+        static_cast<worker_thread*>(self)->work_();
+        return 0;
+    }
+    std::function<void()> work_;
+    HANDLE handle_;
+};
 
 // Pumps this thread's messages for about ms milliseconds.
 inline void pump_messages(DWORD ms)
