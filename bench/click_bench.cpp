@@ -12,7 +12,6 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench/bench_support.h"
@@ -168,7 +167,7 @@ int main()
     }
     const figures idle = velmora_latency();
     std::atomic<bool> clicking{true};
-    std::thread rebuilds([&] {
+    test::worker_thread rebuilds([&] {
         while (clicking.load() && test::drive_rebuilds(coming, session.record_log, 1, 120000)) {
         }
     });

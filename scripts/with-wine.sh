@@ -1,25 +1,54 @@
 #!/usr/bin/env bash
 # Runs a command inside a private Wine session and tears the session down afterwards:
-#   scripts/with-wine.sh [--display] <state folder> -- <command> [arguments...]
+#   scripts/with-wine.sh [--display] [--arch win64|win32] [--windows <version>] <state folder> -- <command...>
 # The state folder receives a fresh HOME and WINEPREFIX (anything there before is removed), so the
 # run never touches ~/.wine or the user's files. An Xvfb server is started on a free display unless
 # --display is given and DISPLAY is set, in which case that display is used. Afterwards the prefix's
 # wineserver (with every Windows process of the prefix) and the Xvfb server are stopped; nothing
 # else on the machine is touched. The exit code is the command's.
+#
+# --arch win64 (the default) makes a 64-bit Windows prefix; with 32-bit Wine installed it runs
+# 32-bit programs too, under WOW64. --arch win32 makes a 32-bit Windows prefix, which runs 32-bit
+# programs only. --windows sets the Windows version the prefix reports (winxp, win7, ...; a fresh
+# prefix reports Windows 7).
+# The command finds in its environment:
+#   WINE        the loader of the prefix's own width, for wineboot, cmd and programs of that width
+#               (/usr/lib/wine/wine64 in a 64-bit prefix, /usr/lib/wine/wine in a 32-bit one)
+#   WINE32      the 32-bit loader, for 32-bit programs in either prefix (unset without 32-bit Wine)
+#   WINESERVER  the prefix's server; WINEPREFIX, WINEARCH, HOME, DISPLAY
 set -euo pipefail
 
+usage() {
+  echo "usage: $0 [--display] [--arch win64|win32] [--windows <version>] <state folder> -- <command...>" >&2
+  exit 2
+}
 use_display=0
-if [ "${1:-}" = "--display" ]; then
-  use_display=1
-  shift
-fi
-[ $# -ge 3 ] && [ "$2" = "--" ] || { echo "usage: $0 [--display] <state folder> -- <command...>" >&2; exit 2; }
+arch=win64
+windows_version=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --display) use_display=1; shift ;;
+    --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
+    --windows) [ $# -ge 2 ] || usage; windows_version=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+[ $# -ge 3 ] && [ "$2" = "--" ] || usage
 state=$1
 shift 2
 
 wine_dir=/usr/lib/wine
-export WINE=$wine_dir/wine64
 export WINESERVER=$wine_dir/wineserver
+unset WINE32
+[ -x "$wine_dir/wine" ] && export WINE32=$wine_dir/wine
+case $arch in
+  win64) export WINE=$wine_dir/wine64 ;;
+  win32)
+    [ -n "${WINE32:-}" ] || { echo "with-wine.sh: a 32-bit prefix needs 32-bit Wine ($wine_dir/wine)" >&2; exit 1; }
+    export WINE=$WINE32 ;;
+  *) usage ;;
+esac
+export WINEARCH=$arch
 
 rm -rf "$state"
 mkdir -p "$state/home"
@@ -55,12 +84,25 @@ if [ $use_display -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(head -n 1 "$display_file")"
 fi
 
-# A fresh prefix, its services settled, and a persistent primed wineserver so that each Windows
-# program of the command starts in a fraction of a second.
+# A fresh prefix of the asked width and Windows version, its services settled, and a persistent
+# primed wineserver so that each Windows program of the command starts in a fraction of a second.
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w
+if [ -n "$windows_version" ]; then
+  if [ "$arch" = win64 ] && [ "$windows_version" = winxp ]; then
+    # winecfg refuses Windows XP in a 64-bit prefix; Wine's own setting of the user takes it.
+    "$WINE" reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
+  else
+    "$WINE" winecfg -v "$windows_version" >/dev/null 2>&1
+  fi
+  "$WINESERVER" -w
+fi
 "$WINESERVER" -p
 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+# Under WOW64 the 32-bit side of the prefix is primed too.
+if [ "$arch" = win64 ] && [ -n "${WINE32:-}" ]; then
+  "$WINE32" cmd /c exit </dev/null >/dev/null 2>&1 || true
+fi
 
 set +e
 "$@"

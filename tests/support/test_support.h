@@ -15,7 +15,10 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "toolkit/process.h"
 
 namespace test {
 
@@ -32,6 +35,38 @@ inline std::string fixture_path(const char* name)
 {
     return exe_folder() + name;
 }
+
+// Work done on a thread of its own, until join() (or the destructor) has waited for it. On Win32
+// threads: the C++ runtime of the release toolchains (the Win32 thread model) has no std::thread.
+class worker_thread {
+public:
+    explicit worker_thread(std::function<void()> work)
+        : work_(std::move(work)), handle_(CreateThread(nullptr, 0, run, this, 0, nullptr))
+    {
+    }
+    ~worker_thread() { join(); }
+    worker_thread(const worker_thread&) = delete;
+    worker_thread& operator=(const worker_thread&) = delete;
+
+    bool started() const { return handle_ != nullptr; }
+    void join()
+    {
+        if (handle_) {
+            WaitForSingleObject(handle_, INFINITE);
+            CloseHandle(handle_);
+            handle_ = nullptr;
+        }
+    }
+
+private:
+    static VELMORA_CALLBACK DWORD WINAPI run(void* self)
+    {
+        static_cast<worker_thread*>(self)->work_();
+        return 0;
+    }
+    std::function<void()> work_;
+    HANDLE handle_;
+};
 
 // Pumps this thread's messages for about ms milliseconds.
 inline void pump_messages(DWORD ms)
@@ -334,8 +369,11 @@ inline void press_key(WORD virtual_key)
     SendInput(2, inputs, sizeof(INPUT));
 }
 
-// Live GDI objects of this process: the entries in use in its GDI handle table (a field of the
-// process environment block that Wine keeps exactly up to date; -1 when it cannot be read).
+// Live GDI objects of this process: the entries in use in its GDI handle table, which Wine keeps
+// exactly up to date (-1 when it cannot be read). Wine's table has 65,536 entries of 24 bytes with
+// the type at byte 14 in processes of both widths. A 64-bit process finds it in its PEB at 0xF8, a
+// 32-bit one at 0x94; a 32-bit process under WOW64 finds it in the 64-bit PEB only, which the
+// GdiBatchCount field of its TEB (0xF70) leads to through the 64-bit TEB (PEB at 0x60).
 inline int live_gdi_objects()
 {
     PROCESS_BASIC_INFORMATION basic = {};
@@ -343,18 +381,27 @@ inline int live_gdi_objects()
                                   nullptr) != 0)
         return -1;
     auto* peb = reinterpret_cast<const unsigned char*>(basic.PebBaseAddress);
+    auto read64 = [](uint64_t address) { return *reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(address)); };
+    uint64_t table = 0;
 #if defined(__x86_64__)
-    const unsigned char* table = *reinterpret_cast<const unsigned char* const*>(peb + 0xF8);
-    const size_t entry_size = 24, type_offset = 14;
+    table = read64(reinterpret_cast<uintptr_t>(peb) + 0xF8);
 #else
-    const unsigned char* table = *reinterpret_cast<const unsigned char* const*>(peb + 0x94);
-    const size_t entry_size = 16, type_offset = 10;
+    uintptr_t teb = 0;  // the TEB's own address, at fs:0x18 (NtCurrentTeb() trips GCC 12's -Warray-bounds)
+    __asm__("movl %%fs:0x18, %0" : "=r"(teb));
+    const uint32_t teb64 = *reinterpret_cast<const uint32_t*>(teb + 0xF70);
+    if (!teb64) {
+        table = *reinterpret_cast<const uint32_t*>(peb + 0x94);
+    } else {
+        const uint64_t peb64 = read64(teb64 + 0x60);
+        table = peb64 && peb64 >> 32 == 0 ? read64(peb64 + 0xF8) : 0;
+    }
 #endif
-    if (!table)
+    if (!table || table > UINTPTR_MAX)
         return -1;
+    const auto* entries = reinterpret_cast<const unsigned char*>(static_cast<uintptr_t>(table));
     int count = 0;
     for (size_t i = 0; i < 65536; ++i)
-        if (table[i * entry_size + type_offset])
+        if (entries[i * 24 + 14])
             ++count;
     return count;
 }

@@ -170,6 +170,29 @@ inline void end_session(velmora_session& session, bool print_logs = false)
     session = {};
 }
 
+// The text of the error box with which Velmora refuses a Windows other than an NT 6 workstation,
+// byte for byte in Windows-1252.
+constexpr char unsupported_windows_text[] =
+    "Das von Ihnen verwendete Betriebssystem wird nicht unterst\xFCtzt.\n"
+    "Um diese Anwendung ausf\xFChren zu k\xF6nnen, ben\xF6tigen Sie das Betriebssystem ''Windows 7''.";
+
+// Starts program (a full path) with the bin folder as current directory, waits for its error box
+// "Fehler", reads the box's text, presses OK and waits for the program to end:
+// "<text>|exit <code>" (code -1: it did not end in time), or "no error box".
+inline std::string answer_error_box(const std::string& program)
+{
+    child_process child = start_process("\"" + program + "\"", exe_folder());
+    HWND box = nullptr;
+    std::string answer = "no error box";
+    if (wait_until([&] { return (box = FindWindowA("#32770", "Fehler")) != nullptr; }, 30000)) {
+        answer = window_text(GetDlgItem(box, 0xFFFF));
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        answer += "|exit " + std::to_string(wait_exit(child, 15000));
+    }
+    end_process(child);
+    return answer;
+}
+
 // Copies file of the build's bin folder and the Grafiken folder into a fresh folder: that folder
 // ("\" at the end), or "" when a copy failed.
 inline std::string install_program(const char* file)

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -98,10 +97,11 @@ TEST_F(Faults, ChoicesDuringRebuildsStartWhatTheShownMenuHadAndNothingGrows)
     // A thread moves the coming entry in and out, one rebuild each time, 0 to 120 ms apart, so
     // that rebuilds end at every phase of a choice; this thread keeps choosing meanwhile.
     std::atomic<int> toggled{-1};  // -1 running, 0 failed, 1 done
-    std::thread toggler([&] {
+    worker_thread toggler([&] {
         toggled = drive_rebuilds(apfel_, log(), load_rebuilds, 60000,
                                  [](int i) { return static_cast<int>(scatter(static_cast<unsigned>(i)) % 121u); });
     });
+    ASSERT_TRUE(toggler.started());
     for (unsigned n = 1; toggled.load() < 0 && !chosen.back().empty(); ++n)
         chosen.push_back(choose_next(n, n % 3 == 0));
     toggler.join();
