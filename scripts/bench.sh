@@ -50,13 +50,11 @@ if [ "${1:-}" = "--run-inside-wine" ]; then
   exit $status
 fi
 
-configure() {  # <folder> <toolchain file> [cmake arguments...]
+configure() {  # <folder> <toolchain file> [cmake arguments...]: configured with its benchmarks, and built
   local folder=$1 toolchain=$2
   shift 2
-  if [ ! -f "$folder/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" "$@" >/dev/null
-  fi
+  cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" "$@" >/dev/null
   cmake --build "$folder" -j "$(nproc)"
 }
 configure "$x64" toolchain-x86_64-w64-mingw32.cmake
