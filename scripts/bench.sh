@@ -25,7 +25,7 @@ wine_dir=/usr/lib/wine
 # The benchmarks of the 32-bit build.
 benches_32="click_bench rebuild_bench startup_bench"
 
-# Inside a Wine session: run_inside_wine <output folder> <bin folder> [names]: runs each benchmark
+# Inside a Wine session, "--run-inside-wine <output folder> <bin folder> [names]": runs each benchmark
 # of the bin folder (only the named ones when names are given) with the prefix's own loader and
 # keeps its output.
 if [ "${1:-}" = "--run-inside-wine" ]; then
@@ -33,6 +33,7 @@ if [ "${1:-}" = "--run-inside-wine" ]; then
   bin=$3
   names=${4:-}
   status=0
+  ls "$bin"/*_bench.exe >/dev/null 2>&1 || { echo "no benchmark in $bin" >&2; exit 1; }
   for program in "$bin"/*_bench.exe; do
     name=$(basename "$program" .exe)
     if [ -n "$names" ] && [[ " $names " != *" $name "* ]]; then
