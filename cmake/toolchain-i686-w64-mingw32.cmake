@@ -8,8 +8,9 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(triple i686-w64-mingw32)
 
+set(VELMORA_TOOLCHAIN_CXX ${triple}-g++-win32)
 set(CMAKE_C_COMPILER   ${triple}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${triple}-g++-win32)
+set(CMAKE_CXX_COMPILER ${VELMORA_TOOLCHAIN_CXX})
 set(CMAKE_RC_COMPILER  ${triple}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Runs every benchmark of the 64-bit Windows build under Wine and gathers their figures:
+# Runs the benchmarks under Wine, for both widths, and gathers their figures:
 #   scripts/bench.sh
-# The build is configured and brought up to date first. All benchmarks share one fresh Wine
-# prefix on a private display (scripts/with-wine.sh). A benchmark prints result lines
+# Every benchmark of the 64-bit build runs in a fresh 64-bit prefix; the click, rebuild and
+# start-to-first-menu benchmarks of the 32-bit build (the release's compilers and options) run in a
+# fresh 32-bit Windows 7 prefix, where the 32-bit build serves its users itself (on 64-bit Windows
+# it hands over to the 64-bit one). Each session is private, on its own display
+# (scripts/with-wine.sh), and the builds are brought up to date first. A benchmark prints result
+# lines
 #   BENCH<TAB>name<TAB>value<TAB>unit
 # and anything else it likes; everything is shown as it comes. At the end one Markdown table sums
-# up the figures that matter most, with the machine they were measured on, followed by the
-# figures of all benchmarks; both are also saved to build/bench.md.
+# up the figures that matter most side by side (64-bit | 32-bit), with the machine they were
+# measured on, followed by the figures of all benchmarks; both are also saved to build/bench.md.
+# Where this machine cannot run 32-bit programs (scripts/runs-i386.sh), the 32-bit column says so.
 # Environment: VELMORA_SKIP_LONG_RUN=1 leaves out the 10-minute idle run of soak_bench (the table
 # says so); VELMORA_LONG_RUN_SECONDS sets its length; VELMORA_BENCH_ONLY="idle_bench click_bench"
 # runs only those benchmarks and builds the table with the figures saved by earlier runs.
@@ -15,18 +20,29 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
 x64=$build/x64
+x86=$build/x86
 wine_dir=/usr/lib/wine
+# The benchmarks of the 32-bit build.
+benches_32="click_bench rebuild_bench startup_bench"
 
-# Inside the Wine session: run each benchmark, keep its output beside the build.
+# Inside a Wine session, "--run-inside-wine <output folder> <bin folder> [names]": runs each benchmark
+# of the bin folder (only the named ones when names are given) with the prefix's own loader and
+# keeps its output.
 if [ "${1:-}" = "--run-inside-wine" ]; then
   output=$2
+  bin=$3
+  names=${4:-}
   status=0
-  for program in "$x64"/bin/*_bench.exe; do
+  ls "$bin"/*_bench.exe >/dev/null 2>&1 || { echo "no benchmark in $bin" >&2; exit 1; }
+  for program in "$bin"/*_bench.exe; do
     name=$(basename "$program" .exe)
+    if [ -n "$names" ] && [[ " $names " != *" $name "* ]]; then
+      continue
+    fi
     if [ -n "${VELMORA_BENCH_ONLY:-}" ] && [[ " $VELMORA_BENCH_ONLY " != *" $name "* ]]; then
       continue
     fi
-    printf '\n== %s\n' "$name"
+    printf '\n== %s (%s)\n' "$name" "$(basename "$output")"
     if ! "$WINE" "$program" </dev/null 2>&1 | tr -d '\r' | tee "$output/$name.txt"; then
       echo "$name failed" >&2
       status=1
@@ -35,10 +51,15 @@ if [ "${1:-}" = "--run-inside-wine" ]; then
   exit $status
 fi
 
-if [ ! -f "$x64/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" >/dev/null
-fi
-cmake --build "$x64" -j2
+configure() {  # <folder> <toolchain file> [cmake arguments...]: configured with its benchmarks, and built
+  local folder=$1 toolchain=$2
+  shift 2
+  cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" "$@" >/dev/null
+  cmake --build "$folder" -j "$(nproc)"
+}
+configure "$x64" toolchain-x86_64-w64-mingw32.cmake
+configure "$x86" toolchain-i686-w64-mingw32.cmake -DVELMORA_PARTNER_BIN="$x64/bin"
 
 shopt -s nullglob
 programs=("$x64"/bin/*_bench.exe)
@@ -46,71 +67,115 @@ if [ ${#programs[@]} -eq 0 ]; then
   echo "no benchmark in $x64/bin" >&2
   exit 1
 fi
+no_i386=$("$root/scripts/runs-i386.sh") || true
 
 output=$build/bench-output
 [ -n "${VELMORA_BENCH_ONLY:-}" ] || rm -rf "$output"
-mkdir -p "$output"
+mkdir -p "$output/x64" "$output/x86"
 status=0
-"$root/scripts/with-wine.sh" "$build/bench-wine" -- "$0" --run-inside-wine "$output" || status=1
+"$root/scripts/with-wine.sh" "$build/wine/bench-64" -- "$0" --run-inside-wine "$output/x64" "$x64/bin" || status=1
+if [ -z "$no_i386" ]; then
+  "$root/scripts/with-wine.sh" --arch win32 "$build/wine/bench-32" -- \
+    "$0" --run-inside-wine "$output/x86" "$x86/bin" "$benches_32" || status=1
+else
+  echo "The 32-bit benchmarks did not run: $no_i386"
+fi
 
-figures=$output/all-figures.tsv
-for program in "${programs[@]}"; do
-  name=$(basename "$program" .exe)
-  [ -f "$output/$name.txt" ] || continue
-  awk -F '\t' '$1 == "BENCH" && NF >= 4' "$output/$name.txt"
-done > "$figures"
+# The figures of one width, from the outputs of its benchmarks.
+gather() {  # <output folder>
+  local file
+  for file in "$1"/*_bench.txt; do
+    awk -F '\t' '$1 == "BENCH" && NF >= 4' "$file"
+  done
+}
+figures64=$output/x64/all-figures.tsv
+figures32=$output/x86/all-figures.tsv
+gather "$output/x64" >"$figures64"
+gather "$output/x86" >"$figures32"
 
-# fig <name>: "<value> <unit>" of one figure, or "-" when no benchmark printed it.
+# fig <name>: "<value> <unit>" of one figure of the width in $figures, or "-" when no benchmark
+# printed it.
 fig() {
   awk -F '\t' -v name="$1" '$2 == name { value = $3; unit = ($4 == "-" ? "" : " " $4) }
     END { if (value == "") print "-"; else print value unit }' "$figures"
 }
+# cell <names...>: the figures joined by " / "; "-" when none of them was measured.
+cell() {
+  local name value text="" measured=0
+  for name; do
+    value=$(fig "$name")
+    [ "$value" = "-" ] || measured=1
+    text+="${text:+ / }$value"
+  done
+  if [ $measured = 1 ]; then echo "$text"; else echo "-"; fi
+}
+idle_cpu() {
+  if [ "$(fig 'idle 20 s: Velmora CPU')" = "-" ]; then echo "-"; else
+    echo "$(fig 'idle 20 s: Velmora CPU') ($(fig 'idle 20 s: Velmora CPU share of one core'))"; fi
+}
+# row <figure> <function> [arguments...]: one line of the table, the 64-bit column then the 32-bit one.
+row() {
+  local label=$1 column32
+  shift
+  if [ -n "$no_i386" ]; then column32="not run"; else column32=$(figures=$figures32 "$@"); fi
+  echo "| $label | $(figures=$figures64 "$@") | $column32 |"
+}
 bytes() {  # <file>: its size, or a note that it is missing
-  if [ -f "$1" ]; then printf "%s bytes" "$(stat -c %s "$1")"; else printf "no such build"; fi
+  if [ -f "$1" ]; then printf "%s bytes" "$(stat -c %s "$1")"; else printf "not built"; fi
 }
 
 table=$build/bench.md
 {
   echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'), $("$wine_dir/wine64" --version 2>/dev/null || echo 'Wine ?'), $(date -u '+%Y-%m-%d %H:%M UTC')"
   echo
-  echo "| figure | value |"
-  echo "|---|---|"
+  echo "| figure | 64-bit | 32-bit |"
+  echo "|---|---|---|"
   idle='click to menu, 1,000 entries, idle'
   busy='click to menu, 1,000 entries, rebuilds back to back'
-  echo "| click to menu, 1,000 entries, idle: median / 95th percentile / worst of 50 clicks | $(fig "$idle: median") / $(fig "$idle: 95th percentile") / $(fig "$idle: worst") |"
-  echo "| click to menu while rebuilds of 1,000 entries run back to back: median / 95th percentile / worst | $(fig "$busy: median") / $(fig "$busy: 95th percentile") / $(fig "$busy: worst") |"
-  echo "| click to menu: worst during rebuilds against the idle 95th percentile (goal: at most 2) | $(fig 'click to menu: worst during rebuilds / idle 95th percentile') |"
-  echo "| bare TrackPopupMenu of the same menu: median / 95th percentile | $(fig 'click to menu, bare TrackPopupMenu: median') / $(fig 'click to menu, bare TrackPopupMenu: 95th percentile') |"
-  echo "| start to first menu, no entries / 200 / 1,000 entries | $(fig start_to_first_menu_0) / $(fig start_to_first_menu_200) / $(fig start_to_first_menu_1000) |"
-  echo "| start to first menu beyond the start of a Wine process, 200 entries (goal: under 1 s) / 1,000 entries | $(fig start_to_first_menu_beyond_process_start_200) / $(fig start_to_first_menu_beyond_process_start_1000) |"
-  echo "| full rebuild (scan, icons, menu), 1,000 / 10,000 entries of 20 icons | $(fig rebuild_whole_1000) / $(fig rebuild_whole_10000) |"
-  echo "| full rebuild: 10,000 against 1,000 (goal: at most 11) | $(fig rebuild_whole_ratio_10000_to_1000) |"
-  echo "| entries without a picture / live GDI objects after the 10,000-entry rebuild | $(fig entries_without_picture_10000) / $(fig live_gdi_objects_10000) |"
-  echo "| the shell's small icon against its image-list index, by path / the index as the rebuild asks for it: median per shortcut | $(fig shell_icon_lookup_1000) / $(fig shell_index_lookup_1000) / $(fig fetch_entry_icon_1000) |"
-  echo "| about window: first opening / replacing an open one / replacing without Wine's wait for a window manager | $(fig about_window_first_open) / $(fig about_window_replace) / $(fig about_window_replace_unmanaged) |"
-  echo "| one watcher pass, 10,000 files | $(fig catalogue_watcher_pass_10000) |"
-  echo "| one watcher pass, 50,000 files | $(fig catalogue_watcher_pass_50000) |"
-  echo "| idle 20 s: CPU of Velmora (share of one core) | $(fig 'idle 20 s: Velmora CPU') ($(fig 'idle 20 s: Velmora CPU share of one core')) |"
-  echo "| idle 20 s: CPU of the Wine server beside Velmora / beside a sleeping process | $(fig 'idle 20 s: wineserver CPU beside Velmora') / $(fig 'idle 20 s: wineserver CPU beside the sleeper') |"
-  echo "| live images after rebuild 2 / after rebuild 200 (same tree) | $(fig '200 rebuilds: live images after rebuild 2') / $(fig '200 rebuilds: live images after rebuild 200') |"
-  echo "| live start menus after rebuild 2 / after rebuild 200 | $(fig '200 rebuilds: start menus alive after rebuild 2') / $(fig '200 rebuilds: start menus alive after rebuild 200') |"
-  echo "| live GDI objects after rebuild 2 / after rebuild 200 | $(fig '200 rebuilds: live GDI objects after rebuild 2') / $(fig '200 rebuilds: live GDI objects after rebuild 200') |"
-  echo "| 200 rebuilds: private memory growth / handle growth (recording build) | $(fig '200 rebuilds: private memory growth') / $(fig '200 rebuilds: handle growth') |"
-  echo "| long run: idle duration | $(fig 'long run: duration')$( [ "${VELMORA_SKIP_LONG_RUN:-}" ] && echo ' (VELMORA_SKIP_LONG_RUN set)') |"
-  echo "| long run: private memory at start / at end / growth (under Wine: resident anonymous memory) | $(fig 'long run: private memory at start') / $(fig 'long run: private memory at end') / $(fig 'long run: private memory growth') |"
-  echo "| long run: handles at start / at end / growth | $(fig 'long run: handles at start') / $(fig 'long run: handles at end') / $(fig 'long run: handle growth') |"
-  echo "| Velmora.exe, 64-bit build here | $(bytes "$x64/bin/Velmora.exe") |"
-  echo "| Velmora.exe, 32-bit release build | $(bytes "$build/x86/bin/Velmora.exe") |"
+  row "click to menu, 1,000 entries, idle: median / 95th percentile / worst of 50 clicks" cell "$idle: median" "$idle: 95th percentile" "$idle: worst"
+  row "click to menu while rebuilds of 1,000 entries run back to back: median / 95th percentile / worst" cell "$busy: median" "$busy: 95th percentile" "$busy: worst"
+  row "click to menu: worst during rebuilds against the idle 95th percentile (goal: at most 2)" cell 'click to menu: worst during rebuilds / idle 95th percentile'
+  row "bare TrackPopupMenu of the same menu: median / 95th percentile" cell 'click to menu, bare TrackPopupMenu: median' 'click to menu, bare TrackPopupMenu: 95th percentile'
+  row "start to first menu, no entries / 200 / 1,000 entries" cell start_to_first_menu_0 start_to_first_menu_200 start_to_first_menu_1000
+  row "start to first menu beyond the start of a Wine process, 200 entries (goal: under 1 s) / 1,000 entries" cell start_to_first_menu_beyond_process_start_200 start_to_first_menu_beyond_process_start_1000
+  row "full rebuild (scan, icons, menu), 1,000 / 10,000 entries of 20 icons" cell rebuild_whole_1000 rebuild_whole_10000
+  row "full rebuild: 10,000 against 1,000 (goal: at most 11)" cell rebuild_whole_ratio_10000_to_1000
+  row "entries without a picture / live GDI objects after the 10,000-entry rebuild" cell entries_without_picture_10000 live_gdi_objects_10000
+  row "the shell's small icon against its image-list index, by path / the index as the rebuild asks for it: median per shortcut" cell shell_icon_lookup_1000 shell_index_lookup_1000 fetch_entry_icon_1000
+  row "about window: first opening / replacing an open one / replacing without Wine's wait for a window manager" cell about_window_first_open about_window_replace about_window_replace_unmanaged
+  row "one watcher pass, 10,000 files" cell catalogue_watcher_pass_10000
+  row "one watcher pass, 50,000 files" cell catalogue_watcher_pass_50000
+  row "idle 20 s: CPU of Velmora (share of one core)" idle_cpu
+  row "idle 20 s: CPU of the Wine server beside Velmora / beside a sleeping process" cell 'idle 20 s: wineserver CPU beside Velmora' 'idle 20 s: wineserver CPU beside the sleeper'
+  row "live images after rebuild 2 / after rebuild 200 (same tree)" cell '200 rebuilds: live images after rebuild 2' '200 rebuilds: live images after rebuild 200'
+  row "live start menus after rebuild 2 / after rebuild 200" cell '200 rebuilds: start menus alive after rebuild 2' '200 rebuilds: start menus alive after rebuild 200'
+  row "live GDI objects after rebuild 2 / after rebuild 200" cell '200 rebuilds: live GDI objects after rebuild 2' '200 rebuilds: live GDI objects after rebuild 200'
+  row "200 rebuilds: private memory growth / handle growth (recording build)" cell '200 rebuilds: private memory growth' '200 rebuilds: handle growth'
+  row "long run: idle duration$( [ "${VELMORA_SKIP_LONG_RUN:-}" ] && echo ' (VELMORA_SKIP_LONG_RUN set)')" cell 'long run: duration'
+  row "long run: private memory at start / at end / growth (under Wine: resident anonymous memory)" cell 'long run: private memory at start' 'long run: private memory at end' 'long run: private memory growth'
+  row "long run: handles at start / at end / growth" cell 'long run: handles at start' 'long run: handles at end' 'long run: handle growth'
+  echo "| Velmora.exe as built here (unstripped) | $(bytes "$x64/bin/Velmora.exe") | $(bytes "$x86/bin/Velmora.exe") |"
+  echo "| as released, stripped: Velmora64.exe / Velmora.exe (scripts/release.sh) | $(bytes "$build/release/stage/Velmora/Velmora64.exe") | $(bytes "$build/release/stage/Velmora/Velmora.exe") |"
+  echo
+  if [ -n "$no_i386" ]; then
+    echo "The 32-bit benchmarks did not run: $no_i386."
+  else
+    echo "The 32-bit column: the click, rebuild and start-to-first-menu benchmarks, in a 32-bit Windows 7 prefix; \"-\" marks what only the 64-bit run measures."
+  fi
   echo
   echo "All figures:"
   echo
-  echo "| benchmark | figure | unit |"
-  echo "|---|---|---|"
+  echo "| benchmark | figure | unit | width |"
+  echo "|---|---|---|---|"
   # A "|" inside a field would end the table cell.
-  awk -F '\t' '{
-    for (i = 2; i <= 4; ++i) gsub(/\|/, "\\|", $i)
-    printf "| %s | %s | %s |\n", $2, $3, $4
-  }' "$figures"
+  for width in 64 32; do
+    figures_file=$figures64
+    [ $width = 64 ] || figures_file=$figures32
+    awk -F '\t' -v width="$width-bit" '{
+      for (i = 2; i <= 4; ++i) gsub(/\|/, "\\|", $i)
+      printf "| %s | %s | %s | %s |\n", $2, $3, $4, width
+    }' "$figures_file"
+  done
 } > "$table"
 
 printf '\n'

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Builds Velmora and runs it under Wine beside a stand-in taskbar, in a fresh private Wine prefix
-# whose start menu holds a few of Wine's own programs.
+# Runs Velmora under Wine as its users get it, beside a stand-in taskbar, in a fresh private 64-bit
+# Wine prefix whose start menu holds a few of Wine's own programs: the release package's Velmora.exe
+# (32-bit) with Velmora64.exe beside it, which Velmora.exe starts on 64-bit Windows. Where this
+# machine cannot run 32-bit programs (scripts/runs-i386.sh), the 64-bit build runs instead. The
+# first line says which.
 #   With a display (DISPLAY set): interactive. Click "Start" at the bottom-left; choose
 #     "Velmora beenden" in the menu to end the demo.
 #   Without one (or with VELMORA_HEADLESS=1): on a private Xvfb display the demo opens the menu and
@@ -8,19 +11,29 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
+stage=$build/demo/Velmora
 
 if [ "${1:-}" != "--inside" ]; then
   "$root/scripts/install-deps.sh"
-  cmake -S "$root" -B "$build/x64" -DCMAKE_BUILD_TYPE=Release \
+  mkdir -p "$build/demo"
+  # The stand-in taskbar comes from the 64-bit test build.
+  cmake -S "$root" -B "$build/x64" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" >/dev/null
-  cmake --build "$build/x64" -j "$(nproc)" --target Velmora fake_shell
-
-  # Velmora as a user has it: the program and its Grafiken folder, nothing else.
-  stage=$build/demo/Velmora
   rm -rf "$stage"
-  mkdir -p "$stage"
-  cp "$build/x64/bin/Velmora.exe" "$stage/"
-  cp -r "$root/Grafiken" "$stage/"
+  if no_i386=$("$root/scripts/runs-i386.sh"); then
+    cmake --build "$build/x64" -j "$(nproc)" --target fake_shell >/dev/null
+    # Velmora as users download it: the release package, unpacked.
+    "$root/scripts/release.sh" >"$build/demo/release.log" 2>&1 || { cat "$build/demo/release.log" >&2; exit 1; }
+    (cd "$build/demo" && cmake -E tar xf "$(ls "$build"/release/Velmora-*.zip)")
+    echo "Demo: the release's Velmora.exe (32-bit) with Velmora64.exe beside it, in a 64-bit prefix"
+  else
+    # Velmora as a user has it: the program and its Grafiken folder, nothing else.
+    cmake --build "$build/x64" -j "$(nproc)" --target Velmora fake_shell >/dev/null
+    mkdir -p "$stage"
+    cp "$build/x64/bin/Velmora.exe" "$stage/"
+    cp -r "$root/Grafiken" "$stage/"
+    echo "Demo: the 64-bit build's Velmora.exe, in a 64-bit prefix ($no_i386)"
+  fi
 
   display_option=()
   if [ -n "${DISPLAY:-}" ] && [ "${VELMORA_HEADLESS:-0}" != "1" ]; then
@@ -31,17 +44,19 @@ fi
 
 # Inside the Wine session.
 bin=$build/x64/bin
-stage=$build/demo/Velmora
 shots=$build/screenshots
 headless=0
 [ -s "$build/demo/wine/display" ] && headless=1  # with-wine.sh started a private Xvfb
+# The 32-bit Velmora.exe of the release runs with the 32-bit loader; it starts Velmora64.exe itself.
+loader=$WINE
+[ -f "$stage/Velmora64.exe" ] && loader=$WINE32
 
 # Waits up to 30 s for a line of a log, or for a visible window of Velmora's with that title (its
 # menu has none).
 wait_for_line() { for _ in $(seq 300); do grep -qa "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
 wait_for_window() {
   for _ in $(seq 300); do
-    for window in $(xdotool search --onlyvisible --class '^velmora\.exe$' 2>/dev/null); do
+    for window in $(xdotool search --onlyvisible --class '^velmora(64)?\.exe$' 2>/dev/null); do
       [ "$(xdotool getwindowname "$window")" = "$1" ] && return 0
     done
     sleep 0.1
@@ -54,12 +69,32 @@ rm -f "$build/demo/shell.log"
 "$WINE" "$bin/fake_shell.exe" "$build/demo/shell.log" &
 shell=$!
 wait_for_line "$build/demo/shell.log" ready
-(cd "$stage" && exec "$WINE" Velmora.exe) &
+# Whether a Velmora process of this prefix runs: Velmora.exe hands over to Velmora64.exe and ends.
+velmora_runs() {
+  local process
+  for process in /proc/[0-9]*; do
+    tr '\0' '\n' <"$process/cmdline" 2>/dev/null | grep -qiE '(^|[\\/])velmora(64)?\.exe$' &&
+      tr '\0' '\n' <"$process/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+# Until no Velmora process runs; at most <seconds> when given.
+wait_for_velmora_end() {
+  local waited=0
+  while velmora_runs; do
+    [ -z "${1:-}" ] || [ $waited -lt $(($1 * 2)) ] || return 1
+    sleep 0.5
+    waited=$((waited + 1))
+  done
+}
+
+(cd "$stage" && exec "$loader" Velmora.exe) &
 velmora=$!
 
 if [ $headless -eq 0 ]; then
   echo "Velmora runs. Click \"Start\" at the bottom-left of the screen; \"Velmora beenden\" ends the demo."
   wait $velmora || true
+  wait_for_velmora_end
   kill $shell 2>/dev/null || true
   exit 0
 fi
@@ -94,5 +129,6 @@ shoot about 340x290+342+248
 click_start
 keys Up Return
 wait $velmora || true
+wait_for_velmora_end 60 || { echo "Velmora did not end after \"Velmora beenden\"" >&2; exit 1; }
 kill $shell 2>/dev/null || true
 echo "Demo finished."
