@@ -63,8 +63,7 @@ protected:
             click(400, 200);
         if (!wait_for_menu(false, 15000) || !wait_for_lines(log(), "menu closed", menu, 15000))
             return "";
-        // While the menu is up it covers the button here, and the release of the click would
-        // choose its last item: the click waits for it to go.
+        // While the menu is up a press on the button closes it: the click waits for it to go.
         if ((clicked_ahead_ = programs && again_at_once))
             click_start_button();
         else if (programs)  // the choice is handled, then the hook renewed
