@@ -338,8 +338,13 @@ inline void send_mouse(DWORD flags, int x, int y)
     SendInput(1, &input, sizeof input);
 }
 
+// Wine moves its own cursor for synthetic input but leaves the X server's pointer where it was. A
+// window that then appears under the X pointer (the about window, centred) makes Wine move the
+// cursor back there, and a click that follows lands beside its target. SetCursorPos moves the X
+// pointer along first; the synthetic move follows as a user's would.
 inline void move_mouse(int x, int y)
 {
+    SetCursorPos(x, y);
     send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
 }
 
