@@ -182,6 +182,8 @@ inline child_process start_process(const std::string& command_line, const std::s
         CloseHandle(info.hThread);
         child.process = info.hProcess;
         child.id = info.dwProcessId;
+    } else {
+        std::printf("CreateProcessA failed with error %lu: %s\n", GetLastError(), command_line.c_str());
     }
     return child;
 }

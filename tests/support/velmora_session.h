@@ -103,7 +103,9 @@ inline HWND velmora_main_window(const velmora_session& session)
 }
 
 // Starts program (a file of the build's bin folder, or a full path) with its folder as current
-// directory and a fresh record log, and waits for its main window.
+// directory and a fresh record log, and waits for its main window and then for its main loop to
+// wait for input: the program opens its main window before it hooks the mouse, and a click made
+// between the two would reach the taskbar.
 inline bool start_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
                           const start_options& options = {})
 {
@@ -128,7 +130,8 @@ inline bool start_velmora(velmora_session& session, const std::string& program =
     set_all(true);
     session.velmora = start_process("\"" + path + "\"", path.substr(0, path.find_last_of('\\') + 1));
     set_all(false);
-    return session.velmora.process && wait_until([&] { return velmora_main_window(session) != nullptr; }, 30000);
+    return session.velmora.process && wait_until([&] { return velmora_main_window(session) != nullptr; }, 30000) &&
+           WaitForInputIdle(session.velmora.process, 30000) == 0;
 }
 
 // Sends WM_CLOSE to the main window and returns the exit code (-1: it did not end in time).
