@@ -82,11 +82,6 @@ if [ $use_display -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
   done
   [ -s "$display_file" ] || { echo "Xvfb did not start" >&2; exit 1; }
   export DISPLAY=":$(head -n 1 "$display_file")"
-  # Xvfb's pointer rests at the centre of the screen, where a centred window (the about window)
-  # appears right under it. Wine turns the X server's EnterNotify for such a window into a mouse
-  # move to the X pointer, which can overtake the synthetic input of a test that has just moved
-  # the mouse elsewhere. The pointer waits in the top-right corner, where no window appears.
-  xdotool mousemove 1023 0
 fi
 
 # A fresh prefix of the asked width and Windows version, its services settled, and a persistent

@@ -182,6 +182,8 @@ inline child_process start_process(const std::string& command_line, const std::s
         CloseHandle(info.hThread);
         child.process = info.hProcess;
         child.id = info.dwProcessId;
+    } else {
+        std::printf("CreateProcessA failed with error %lu: %s\n", GetLastError(), command_line.c_str());
     }
     return child;
 }
@@ -338,8 +340,13 @@ inline void send_mouse(DWORD flags, int x, int y)
     SendInput(1, &input, sizeof input);
 }
 
+// Wine moves its own cursor for synthetic input but leaves the X server's pointer where it was. A
+// window that then appears under the X pointer (the about window, centred) makes Wine move the
+// cursor back there, and a click that follows lands beside its target. SetCursorPos moves the X
+// pointer along first; the synthetic move follows as a user's would.
 inline void move_mouse(int x, int y)
 {
+    SetCursorPos(x, y);
     send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
 }
 

@@ -134,12 +134,15 @@ inline bool launch_velmora(velmora_session& session, const std::string& program 
     return session.velmora.process != nullptr;
 }
 
-// launch_velmora, then waits for the program's main window.
+// launch_velmora, then waits for the program's main window and then for its main loop to wait for
+// input: the program opens its main window before it hooks the mouse, and a click made between the
+// two would reach the taskbar.
 inline bool start_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
                           const start_options& options = {})
 {
     return launch_velmora(session, program, options) &&
-           wait_until([&] { return velmora_main_window(session) != nullptr; }, 30000);
+           wait_until([&] { return velmora_main_window(session) != nullptr; }, 30000) &&
+           WaitForInputIdle(session.velmora.process, 30000) == 0;
 }
 
 // Sends WM_CLOSE to the main window and returns the exit code (-1: it did not end in time).

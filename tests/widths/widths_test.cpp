@@ -82,6 +82,8 @@ protected:
             ASSERT_NE(session_.velmora.process, nullptr);
         }
         EXPECT_EQ(serving, session_.velmora.id) << "another process serves the Start button";
+        // Its main window comes before its hook: clicks wait for its main loop.
+        EXPECT_EQ(WaitForInputIdle(session_.velmora.process, 30000), 0u);
         BOOL serving_under_wow64 = TRUE;
         ASSERT_TRUE(IsWow64Process(session_.velmora.process, &serving_under_wow64));
         EXPECT_EQ(serving_under_wow64 != FALSE, on_64_bit_windows() && !hands_over) << "a copy of the wrong width serves";
