@@ -109,7 +109,19 @@ shoot() {  # <name> [crop geometry]
 }
 # The Start button is the left end of the stand-in taskbar, 64 x 30 pixels at the bottom.
 read -r _ screen_height < <(xdotool getdisplaygeometry)
-click_start() { xdotool mousemove 32 $((screen_height - 15)) click 1; wait_for_window ""; sleep 0.5; }
+# Without a window manager the X server sends the keys to the window under the pointer: after the
+# click the pointer goes to the menu's top-left corner, its border, where it selects no item.
+click_start() {
+  xdotool mousemove 32 $((screen_height - 15)) click 1
+  wait_for_window ""
+  local window X Y
+  for window in $(xdotool search --onlyvisible --class '^velmora(64)?\.exe$' 2>/dev/null); do
+    [ -z "$(xdotool getwindowname "$window")" ] || continue
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + 1)) $((Y + 1))
+  done
+  sleep 0.5
+}
 keys() { for key in "$@"; do xdotool key "$key"; sleep 0.15; done; }
 
 sleep 5  # Velmora hooks the Start button at once; a click before its first menu is built waits
