@@ -25,6 +25,7 @@
 #include "tests/support/test_support.h"
 #include "toolkit/image.h"
 #include "toolkit/menu.h"
+#include "toolkit/process.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ std::atomic<int> g_probes{0};
 std::atomic<bool> g_rebuilding{false};
 DWORD g_rebuild_thread;
 
-LRESULT CALLBACK note_probe(int code, WPARAM wparam, LPARAM lparam)
+VELMORA_CALLBACK LRESULT CALLBACK note_probe(int code, WPARAM wparam, LPARAM lparam)
 {
     const MSG* message = reinterpret_cast<const MSG*>(lparam);
     if (code == HC_ACTION && message->message == probe_message && message->wParam < max_probes &&
@@ -120,7 +121,7 @@ LRESULT CALLBACK note_probe(int code, WPARAM wparam, LPARAM lparam)
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-DWORD WINAPI post_probes(void*)
+VELMORA_CALLBACK DWORD WINAPI post_probes(void*)
 {
     while (g_rebuilding.load() && g_probes.load() < max_probes) {
         const int probe = g_probes.load();

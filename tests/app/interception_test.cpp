@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/scenario.h"
+#include "toolkit/process.h"
 
 namespace {
 
@@ -72,12 +73,12 @@ TEST_F(Interception, StartButtonOpensTheMenuAtTheCornerOfTheTaskbarEdge)
 // A low-level hook of another program, installed before Velmora's on a thread of its own, sees
 // what Velmora passes on.
 std::atomic<int> g_other_hook_presses;
-LRESULT CALLBACK other_hook(int code, WPARAM message, LPARAM event)
+VELMORA_CALLBACK LRESULT CALLBACK other_hook(int code, WPARAM message, LPARAM event)
 {
     g_other_hook_presses += code == HC_ACTION && message == WM_LBUTTONDOWN;
     return CallNextHookEx(nullptr, code, message, event);
 }
-DWORD WINAPI run_other_hook(void* ready)
+VELMORA_CALLBACK DWORD WINAPI run_other_hook(void* ready)
 {
     HHOOK hook = SetWindowsHookExA(WH_MOUSE_LL, other_hook, GetModuleHandleA(nullptr), 0);
     SetEvent(static_cast<HANDLE>(ready));

@@ -17,6 +17,7 @@
 #include "tests/support/velmora_session.h"
 #include "toolkit/image.h"
 #include "toolkit/menu.h"
+#include "toolkit/process.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ constexpr UINT test_message = WM_APP + 7;
 HANDLE g_message_seen;
 std::atomic<int32_t> g_handed_over_when_seen{-1};
 std::atomic<DWORD> g_seen_at{0};
-LRESULT CALLBACK note_message(int code, WPARAM wparam, LPARAM lparam)
+VELMORA_CALLBACK LRESULT CALLBACK note_message(int code, WPARAM wparam, LPARAM lparam)
 {
     if (code == HC_ACTION && reinterpret_cast<const MSG*>(lparam)->message == test_message) {
         g_handed_over_when_seen = g_handed_over.load();

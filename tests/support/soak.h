@@ -29,17 +29,17 @@ inline bool prepare_coming_and_going(coming_and_going* shortcut, const std::stri
 }
 
 // "resources images=N gdi=N menus=N table=N" of the recording build: one element per rebuild
-// handed over or discarded, in order.
+// handed over, in order; with opening "rebuild discarded, left", one per rebuild discarded.
 struct live_resources {
     int images = -1, gdi = -1, menus = -1, table = -1;
 };
-inline std::vector<live_resources> logged_resources(const std::string& log)
+inline std::vector<live_resources> logged_resources(const std::string& log, const std::string& opening = "resources")
 {
     std::vector<live_resources> found;
-    for (const std::string& line : lines_containing(log, "resources ")) {
+    for (const std::string& line : lines_containing(log, opening + " images=")) {
         live_resources r;
-        if (std::sscanf(line.c_str(), "resources images=%d gdi=%d menus=%d table=%d", &r.images, &r.gdi, &r.menus,
-                        &r.table) == 4)
+        if (std::sscanf(line.c_str() + opening.size(), " images=%d gdi=%d menus=%d table=%d", &r.images, &r.gdi,
+                        &r.menus, &r.table) == 4)
             found.push_back(r);
     }
     return found;

@@ -53,7 +53,7 @@ protected:
     // After each discarded build: exactly what the build on offer holds is alive.
     void expect_at_rest()
     {
-        const live_resources now = logged_resources(log()).back();
+        const live_resources now = logged_resources(log(), "rebuild discarded, left").back();
         EXPECT_EQ(now.images, at_rest_.images);
         EXPECT_EQ(now.gdi, at_rest_.gdi);
         EXPECT_EQ(now.menus, 1);
