@@ -39,6 +39,13 @@ void set_watch_interval(DWORD milliseconds);
 // For the benchmarks: whether walks and rebuilds stop every message_answer_interval_ms to handle
 // the thread's messages (they do unless told otherwise).
 void set_messages_during_rebuilds(bool handled);
+// For the benchmarks: how often walks and rebuilds on the calling thread looked for messages, and
+// the time those looks took, messages handled included.
+struct message_looks {
+    int32_t looks;
+    double milliseconds;
+};
+message_looks message_looks_so_far();
 // For tests: told on the watcher thread when a rebuild begins to build, when its menu has been
 // handed over, and when it was discarded instead.
 struct rebuild_observer {
