@@ -94,6 +94,7 @@ struct start_options {
     std::string hold_rebuilds;
     // Further variables, such as {"VELMORA_PRESS_LIMIT", "500"}.
     std::vector<std::pair<std::string, std::string>> settings;
+    std::string directory;  // the current folder to start in; "" for the program's own
 };
 
 inline HWND velmora_main_window(const velmora_session& session)
@@ -104,8 +105,8 @@ inline HWND velmora_main_window(const velmora_session& session)
     return session.velmora.process && owner == session.velmora.id ? window : nullptr;
 }
 
-// Starts program (a file of the build's bin folder, or a full path) with its folder as current
-// directory and a fresh record log, without waiting for it.
+// Starts program (a file of the build's bin folder, or a full path) with its folder (or the one
+// the options name) as current directory and a fresh record log, without waiting for it.
 inline bool launch_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
                            const start_options& options = {})
 {
@@ -129,7 +130,9 @@ inline bool launch_velmora(velmora_session& session, const std::string& program 
                 SetEnvironmentVariableA(name.c_str(), set ? value.c_str() : nullptr);
     };
     set_all(true);
-    session.velmora = start_process("\"" + path + "\"", path.substr(0, path.find_last_of('\\') + 1));
+    session.velmora = start_process("\"" + path + "\"", options.directory.empty()
+                                                           ? path.substr(0, path.find_last_of('\\') + 1)
+                                                           : options.directory);
     set_all(false);
     return session.velmora.process != nullptr;
 }
