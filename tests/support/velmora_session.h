@@ -61,6 +61,31 @@ struct velmora_session {
     child_process velmora;
 };
 
+// Left presses that reached the Start button of the fake taskbar (the second of two quick ones
+// arrives as a double click).
+inline int shell_presses(const std::string& shell_log)
+{
+    return count_lines(shell_log, "button WM_LBUTTONDOWN") + count_lines(shell_log, "button WM_LBUTTONDBLCLK");
+}
+
+// Clicks the Start button and waits for Velmora's menu. Until a menu of its own is on offer, the
+// program leaves the press to the shell's button, which the fake taskbar logs: then it clicks
+// again. false when no menu came within timeout_ms.
+inline bool click_until_menu(const velmora_session& session, DWORD timeout_ms)
+{
+    for (const DWORD start = GetTickCount();;) {
+        const int presses = shell_presses(session.shell_log);
+        click_start_button();
+        if (!wait_until([&] { return visible_menu_window() || shell_presses(session.shell_log) > presses; }, timeout_ms))
+            return false;
+        if (visible_menu_window())
+            return true;
+        if (GetTickCount() - start >= timeout_ms)
+            return false;
+        pump_messages(100);
+    }
+}
+
 inline void make_session_folder(velmora_session& session)
 {
     if (session.folder.empty())
