@@ -22,5 +22,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # under WOW64, in a 64-bit one alike. It exists where wine32 is installed (scripts/install-deps.sh
 # installs it where the kernel runs i386 programs).
 if(EXISTS /usr/lib/wine/wine)
-  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
+  # Through scripts/wine-test.sh, which hands ctest the output only once the program has ended.
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-test.sh /usr/lib/wine/wine)
 endif()

@@ -51,15 +51,11 @@ if [ "${1:-}" = "--run-inside-wine" ]; then
   exit $status
 fi
 
-configure() {  # <folder> <toolchain file> [cmake arguments...]: configured with its benchmarks, and built
-  local folder=$1 toolchain=$2
-  shift 2
-  cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" "$@" >/dev/null
-  cmake --build "$folder" -j "$(nproc)"
-}
-configure "$x64" toolchain-x86_64-w64-mingw32.cmake
-configure "$x86" toolchain-i686-w64-mingw32.cmake -DVELMORA_PARTNER_BIN="$x64/bin"
+# Both builds with their benchmarks (which come with the tests), brought up to date.
+"$root/scripts/configure.sh" "$x64" x64 -DVELMORA_TESTS=ON
+cmake --build "$x64" -j "$(nproc)"
+"$root/scripts/configure.sh" "$x86" x86 -DVELMORA_TESTS=ON -DVELMORA_PARTNER_BIN="$x64/bin"
+cmake --build "$x86" -j "$(nproc)"
 
 shopt -s nullglob
 programs=("$x64"/bin/*_bench.exe)

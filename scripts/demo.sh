@@ -17,8 +17,7 @@ if [ "${1:-}" != "--inside" ]; then
   "$root/scripts/install-deps.sh"
   mkdir -p "$build/demo"
   # The stand-in taskbar comes from the 64-bit test build.
-  cmake -S "$root" -B "$build/x64" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=ON \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" >/dev/null
+  "$root/scripts/configure.sh" "$build/x64" x64 -DVELMORA_TESTS=ON
   rm -rf "$stage"
   if no_i386=$("$root/scripts/runs-i386.sh"); then
     cmake --build "$build/x64" -j "$(nproc)" --target fake_shell >/dev/null

@@ -33,16 +33,15 @@ fi
 export SOURCE_DATE_EPOCH
 
 # Both release builds. The build date is stamped anew, from SOURCE_DATE_EPOCH.
-release_build() {  # <folder> <toolchain file>
-  cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$2" >/dev/null
+release_build() {  # <folder> <x86|x64>
+  "$root/scripts/configure.sh" "$1" "$2" -DVELMORA_TESTS=OFF
   rm -f "$1/generated/build_date.cpp"
   cmake --build "$1" -j "$(nproc)" --target Velmora
 }
 x86=$build/release-x86
 x64=$build/release-x64
-release_build "$x86" toolchain-i686-w64-mingw32.cmake
-release_build "$x64" toolchain-x86_64-w64-mingw32.cmake
+release_build "$x86" x86
+release_build "$x64" x64
 
 # The package's folder: everything with the same time and plain permissions.
 out=$build/release

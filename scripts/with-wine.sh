@@ -2,7 +2,9 @@
 # Runs a command inside a private Wine session and tears the session down afterwards:
 #   scripts/with-wine.sh [--display] [--arch win64|win32] [--windows <version>] <state folder> -- <command...>
 # The state folder receives a fresh HOME and WINEPREFIX (anything there before is removed), so the
-# run never touches ~/.wine or the user's files. An Xvfb server is started on a free display unless
+# run never touches ~/.wine or the user's files. Because it is emptied, it must lie below the build
+# folder (build/ of the project, or VELMORA_BUILD_DIR), and a folder that is already there must be
+# one this script made (it leaves a mark in it): any other folder is refused, nothing is removed. An Xvfb server is started on a free display unless
 # --display is given and DISPLAY is set, in which case that display is used. Afterwards the prefix's
 # wineserver (with every Windows process of the prefix) and the Xvfb server are stopped; nothing
 # else on the machine is touched. The exit code is the command's.
@@ -50,9 +52,26 @@ case $arch in
 esac
 export WINEARCH=$arch
 
-rm -rf "$state"
-mkdir -p "$state/home"
-state=$(cd "$state" && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
+mark=.velmora-wine-session
+refuse() { echo "with-wine.sh: refusing $state: $*; nothing was removed" >&2; exit 2; }
+# The absolute path, also of a folder that does not exist yet, without symbolic links.
+absolute=$(realpath -m -- "$state")
+allowed=""
+for build in "$root/build" ${VELMORA_BUILD_DIR:+"$VELMORA_BUILD_DIR"}; do
+  build=$(realpath -m -- "$build")
+  [[ $absolute == "$build"/?* ]] && allowed=1
+done
+[ -n "$allowed" ] || refuse "it does not lie below the build folder ($root/build or VELMORA_BUILD_DIR)"
+# Sessions made before the mark existed are known by their prefix and home folder.
+if [ -e "$absolute" ] && [ ! -e "$absolute/$mark" ] && [ -n "$(ls -A -- "$absolute" 2>/dev/null)" ] &&
+   ! { [ -d "$absolute/prefix" ] && [ -d "$absolute/home" ]; }; then
+  refuse "it holds files, and this script did not make it"
+fi
+rm -rf -- "$absolute"
+mkdir -p "$absolute/home"
+: >"$absolute/$mark"
+state=$absolute
 export HOME=$state/home
 export WINEPREFIX=$state/prefix
 export WINEDEBUG=-all

@@ -1,4 +1,5 @@
 // test-lock: desktop
+// test-label: wow64
 // One Velmora per session. Started twice (an Autostart entry and a double click), two copies would
 // both hook the Start button, and after "Velmora beenden" the other copy's menu would stay on it.
 

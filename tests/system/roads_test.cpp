@@ -1,4 +1,5 @@
 // test-lock: desktop
+// test-label: wow64
 // The two roads through the whole program, with the real Velmora.exe installed with its Grafiken
 // in a folder of its own and started from there: one click and a choice start a program; a
 // shortcut moved while it runs is in the menu where it now is. Neither writes a byte.

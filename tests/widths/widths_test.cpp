@@ -1,4 +1,5 @@
 // test-lock: desktop
+// test-label: wow64
 // The 32-bit Velmora.exe, which users download and start, on 32-bit and on 64-bit Windows. On
 // 64-bit Windows it hands over to the 64-bit build beside it, which opens shortcuts as the desktop
 // does: one to a program that exists only in the 64-bit System32 starts it, where a 32-bit process
