@@ -1,9 +1,9 @@
 // test-lock: desktop
-// The 32-bit Velmora.exe, which users download and start, on 32-bit and on 64-bit Windows. On
-// 64-bit Windows it hands over to the 64-bit build beside it, which opens shortcuts as the desktop
-// does: one to a program that exists only in the 64-bit System32 starts it, where a 32-bit process
-// would look in SysWOW64 and start nothing. Without the 64-bit build, and on 32-bit Windows, the
-// 32-bit program runs itself.
+// The 32-bit Velmora.exe, which users download and start, on 32-bit and on 64-bit Windows, from a
+// folder whose name the ANSI code page cannot write. On 64-bit Windows it hands over to the 64-bit
+// build beside it, which opens shortcuts as the desktop does: one to a program that exists only in
+// the 64-bit System32 starts it, where a 32-bit process would look in SysWOW64 and start nothing.
+// Without the 64-bit build, and on 32-bit Windows, the 32-bit program runs itself.
 
 #include <string>
 #include <vector>
@@ -29,10 +29,9 @@ std::string partner_bin()
     WCHAR* name = to_dos && *VELMORA_PARTNER_BIN ? to_dos(VELMORA_PARTNER_BIN) : nullptr;
     if (!name)
         return "";
-    char path[MAX_PATH * 2] = {};
-    WideCharToMultiByte(CP_ACP, 0, name, -1, path, sizeof path, nullptr, nullptr);
+    const std::string path = utf8(name);
     HeapFree(GetProcessHeap(), 0, name);
-    return std::string(path) + "\\";
+    return path + "\\";
 }
 
 // Top-level windows of the class of Velmora's main window, and who owns them.
@@ -54,9 +53,9 @@ protected:
         ASSERT_NO_FATAL_FAILURE(Scenario::SetUp());
         ASSERT_FALSE((partner_ = partner_bin()).empty())
             << "the 32-bit tests need -DVELMORA_PARTNER_BIN=<the 64-bit build's bin folder>";
-        ASSERT_NE(GetFileAttributesA((partner_ + "Velmora.exe").c_str()), INVALID_FILE_ATTRIBUTES) << partner_;
+        ASSERT_TRUE(file_exists(partner_ + "Velmora.exe")) << partner_;
         install("Velmora.exe");
-        shortcut(user_programs() + "Gew\xF6hnlich.lnk", "plain");
+        shortcut(user_programs() + utf8(u8"Gewöhnlich.lnk"), "plain");
     }
     void TearDown() override
     {
@@ -95,7 +94,7 @@ protected:
 
 TEST_F(Widths, TheSystemsOwnWidthServesAndOpensEveryShortcut)
 {
-    ASSERT_TRUE(CopyFileA((partner_ + "Velmora.exe").c_str(), (program_folder_ + "Velmora64.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(wide(partner_ + "Velmora.exe").c_str(), wide(program_folder_ + "Velmora64.exe").c_str(), FALSE));
     const bool wow64 = on_64_bit_windows();
     if (wow64) {
         // The 64-bit launch recorder, in the 64-bit System32 only (its Unix folder: no redirection).
