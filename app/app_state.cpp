@@ -27,6 +27,14 @@ HWND current_start_button()
     return g_app.start_button;
 }
 
+HWND current_taskbar()
+{
+    // Only the taskbar itself has the class and no title.
+    if (!g_app.taskbar || !IsWindow(g_app.taskbar))
+        g_app.taskbar = FindWindowA("Shell_TrayWnd", "");
+    return g_app.taskbar;
+}
+
 bool open_main_window(HWND owner)
 {
     const std::string title = std::string(product_name) + " " + version_text;

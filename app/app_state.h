@@ -20,15 +20,19 @@ struct app_observer {
 struct app_state {
     HINSTANCE module;
     HWND start_button;                   // the taskbar's Start button; looked up again when gone
+    HWND taskbar;                        // the taskbar; looked up again when gone
     std::atomic<int32_t> menu_requested; // set by the mouse hook, cleared after the menu closed
     std::atomic<int32_t> quit_requested; // ends the main loop
     DWORD requested_at;                  // GetTickCount of the press that raised the request
-    bool menu_on_screen;                 // main thread only, as the hook that reads it
+    // Main thread only, as the hook that reads them: the menu is taken for showing (from before
+    // it appears until it has closed), and a press on the button during that time closed it.
+    bool menu_on_screen;
+    bool menu_dismissed;
     int32_t last_event;
     HHOOK mouse_hook;
     DWORD hook_renewed_at;               // GetTickCount of the last installation
     launch_table shown_launch;           // launch list of the menu shown last
-    HANDLE session_claim;                // held for the life of the process: one copy per session
+    HANDLE session_claim;                // one copy per session; held until the hook is removed
     const app_observer* observer;
 };
 extern app_state g_app;
@@ -37,6 +41,8 @@ extern app_state g_app;
 HWND find_start_button();
 // The stored Start button, looked up again when the stored window no longer exists.
 HWND current_start_button();
+// The same for the taskbar ("Shell_TrayWnd"); nullptr when there is none.
+HWND current_taskbar();
 
 // Opens the invisible main window, owned by owner. false when it cannot be opened.
 bool open_main_window(HWND owner);

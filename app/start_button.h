@@ -1,14 +1,14 @@
 #pragma once
 // Interception of the taskbar's Start button: a low-level mouse hook swallows a left press on the
 // button and raises a request; the main loop then places and shows the start menu. A press on the
-// button while the menu is open closes it.
+// button while the menu is open closes it. Until a menu is on offer the press is the shell's.
 
 #include <windows.h>
 
 // A press not served within this time is dropped: a menu that came later would appear long after
 // the user went on, take the keyboard from whatever they type in, and their next letter would
-// choose one of its items ("Herunterfahren" among them). Before the first menu has been built a
-// press waits at most this long.
+// choose one of its items ("Herunterfahren" among them). A press waits while a build is handed
+// over, or while the main thread is busy with an action.
 constexpr DWORD pending_press_limit_ms = 2000;
 
 LRESULT CALLBACK start_button_hook(int code, WPARAM message, LPARAM event);
@@ -22,8 +22,7 @@ void remove_start_button_hook();
 
 // Serves a pending request: shows menu 0 at the corner that the taskbar's edge selects, owned by
 // the main window, or drops a request that waited longer than the limit. Returns when the menu
-// has closed; a request that cannot be served yet (a build is being handed over, or none is there
-// yet) stays pending.
+// has closed; a request that cannot be served yet (a build is being handed over) stays pending.
 void serve_menu_request();
 
 // For tests: the limit for presses instead of pending_press_limit_ms.

@@ -16,6 +16,7 @@
 #include <objbase.h>
 
 #include <string>
+#include <utility>
 
 #include "app/app_state.h"
 #include "app/dispatch.h"
@@ -53,6 +54,10 @@ void init_libraries()
 {
     // Nothing may wait while the desktop's mouse waits for this thread.
     remove_start_button_hook();
+    // The Start button is the shell's again: a copy started now, while the watcher is waited for,
+    // may take the session over.
+    if (g_app.session_claim)
+        CloseHandle(std::exchange(g_app.session_claim, nullptr));
     // The watcher must have ended before what it uses goes, and before the process ends: the
     // system would end it wherever it stands, inside the shell and holding its locks, and then run
     // every DLL's detach code.

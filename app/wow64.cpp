@@ -2,7 +2,73 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
+
+namespace {
+
+// This program's own file, "" when its path cannot be had whole.
+std::wstring own_file()
+{
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+        std::wstring path(size, L'\0');
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], size);
+        if (length == 0)
+            return L"";
+        if (length < size) {  // a path cut short would name another file
+            path.resize(length);
+            return path;
+        }
+    }
+    return L"";
+}
+
+bool read_at(HANDLE file, LONG offset, void* bytes, DWORD size)
+{
+    DWORD got = 0;
+    return SetFilePointer(file, offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+           ReadFile(file, bytes, size, &got, nullptr) && got == size;
+}
+
+// A program for AMD64 Windows: the MZ header leads to a PE header for that machine with the PE32+
+// optional header, marked as a program and not as a DLL. A 32-bit build under the 64-bit name
+// would hand over to itself again and again.
+bool is_amd64_program(HANDLE file)
+{
+    IMAGE_DOS_HEADER dos;
+    if (!read_at(file, 0, &dos, sizeof dos) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0)
+        return false;
+    // The signature, the file header and the optional header's first field, as the file lays them out.
+    unsigned char bytes[sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + sizeof(WORD)];
+    if (!read_at(file, dos.e_lfanew, bytes, sizeof bytes))
+        return false;
+    DWORD signature;
+    IMAGE_FILE_HEADER header;
+    WORD magic;
+    std::memcpy(&signature, bytes, sizeof signature);
+    std::memcpy(&header, bytes + sizeof signature, sizeof header);
+    std::memcpy(&magic, bytes + sizeof signature + sizeof header, sizeof magic);
+    return signature == IMAGE_NT_SIGNATURE && header.Machine == IMAGE_FILE_MACHINE_AMD64 &&
+           magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC && (header.Characteristics & IMAGE_FILE_EXECUTABLE_IMAGE) &&
+           !(header.Characteristics & IMAGE_FILE_DLL);
+}
+
+// The same file under any name or link.
+bool same_file(HANDLE file, const std::wstring& path)
+{
+    HANDLE other = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    if (other == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION a, b;
+    const bool same = GetFileInformationByHandle(file, &a) && GetFileInformationByHandle(other, &b) &&
+                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                      a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(other);
+    return same;
+}
+
+}  // namespace
 
 bool running_under_wow64()
 {
@@ -16,27 +82,37 @@ bool running_under_wow64()
 
 bool start_sibling_program(const char* file_name)
 {
-    char own[MAX_PATH * 2] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
-    if (length == 0 || length >= sizeof own)
-        return false;  // a path cut short would name another folder
-    std::string folder(own, length);
-    const std::size_t slash = folder.find_last_of('\\');
-    if (slash == std::string::npos)
+    const std::wstring own = own_file();
+    const std::size_t slash = own.find_last_of(L'\\');
+    const int name_length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, file_name, -1, nullptr, 0);
+    if (slash == std::wstring::npos || name_length <= 1)
         return false;
-    folder.erase(slash + 1);
-    const std::string program = folder + file_name;
-    const DWORD attributes = GetFileAttributesA(program.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    std::wstring name(static_cast<std::size_t>(name_length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, file_name, -1, &name[0], name_length);
+    name.resize(static_cast<std::size_t>(name_length - 1));
+    const std::wstring program = own.substr(0, slash + 1) + name;
+
+    // Held open, shared for reading only, until the process has started: the file examined is the
+    // file started, and nobody replaces it in between.
+    HANDLE file = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    std::string command_line = "\"" + program + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &started))
-        return false;
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return true;
+    bool started = false;
+    if (!same_file(file, own) && is_amd64_program(file)) {
+        std::wstring command_line = L"\"" + program + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        // No folder of its own: the 64-bit build goes on in the current folder this program was
+        // started in, and so finds what a relative path names where the 32-bit one would.
+        started = CreateProcessW(program.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process) != FALSE;
+        if (started) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+    CloseHandle(file);
+    return started;
 }

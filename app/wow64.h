@@ -9,6 +9,7 @@
 // SP2 lacks IsWow64Process, and the program must load there far enough to refuse it.
 bool running_under_wow64();
 
-// Starts file_name from this program's own folder, with that folder as its working directory.
-// false when there is no such file or it did not start.
+// Starts the 64-bit build file_name (UTF-8) from this program's own folder, in this program's
+// current folder. Only a program for AMD64 Windows that is not this program's own file is started.
+// false when there is no such file, it is not that, or it did not start: this program then serves.
 bool start_sibling_program(const char* file_name);

@@ -65,16 +65,10 @@ figures summarise(std::vector<double> values)
     return {values[n / 2], values[std::min(n - 1, (n * 95 + 99) / 100 - 1)], values.back(), static_cast<int>(n)};
 }
 
-figures velmora_latency()
+figures velmora_latency(const test::velmora_session& session)
 {
-    // The first menu is built by the watcher shortly after start-up; a click before it shows
-    // nothing. The first menu shown also pays for what is made once, so it is not counted.
-    bool ready = false;
-    for (int attempt = 0; attempt < 30 && !ready; ++attempt) {
-        test::click_start_button();
-        ready = wait_menu_window(true, 1000);
-    }
-    if (!ready)
+    // The first menu shown pays for what is made once, so it is not counted.
+    if (!test::click_until_menu(session, 30000))
         return {0, 0, 0, 0};
     close_menu();
 
@@ -165,14 +159,14 @@ int main()
         std::printf("could not start Velmora\n");
         return 1;
     }
-    const figures idle = velmora_latency();
+    const figures idle = velmora_latency(session);
     std::atomic<bool> clicking{true};
     test::worker_thread rebuilds([&] {
         while (clicking.load() && test::drive_rebuilds(coming, session.record_log, 1, 120000)) {
         }
     });
     const int rebuilds_before = test::count_lines(session.record_log, "rebuild end");
-    const figures rebuilding = velmora_latency();
+    const figures rebuilding = velmora_latency(session);
     const int rebuilds_during = test::count_lines(session.record_log, "rebuild end") - rebuilds_before;
     clicking.store(false);
     rebuilds.join();

@@ -10,6 +10,8 @@ std::atomic<int32_t> rebuild_in_progress{0};
 
 namespace {
 
+std::atomic<bool> g_menu_offered{false};
+
 // Guards every field of g_state. rebuild_in_progress is written only under it, but read freely.
 // Menus and pictures are numbered by the watcher thread alone; the main thread gets menu handles
 // from here, so that it never reads the menu table while the watcher grows it.
@@ -37,6 +39,11 @@ void release(HMENU menu, const std::vector<HANDLE>& pictures)
 }
 
 }  // namespace
+
+bool menu_on_offer()
+{
+    return g_menu_offered.load();
+}
 
 bool rebuild_cancelled()
 {
@@ -80,6 +87,8 @@ bool hand_over(menu_build* build)
             replaced_pictures.clear();
         }
         rebuild_in_progress.store(0);
+        if (g_state.offered_menu)
+            g_menu_offered.store(true);
     }
     release(replaced_menu, replaced_pictures);
     return true;
@@ -99,8 +108,6 @@ void discard_build(menu_build* build)
 bool begin_showing(shown_menu* shown)
 {
     exclusive_lock lock(&g_lock);
-    // Before the first menu there is nothing to offer: a click made before it is built, even
-    // before its build has begun, waits for it.
     if (rebuild_in_progress.load() || !g_state.offered_menu)
         return false;
     g_state.menu_on_screen = true;
@@ -143,4 +150,5 @@ void reset_menu_publication()
     exclusive_lock lock(&g_lock);
     g_state = publication_state{};
     rebuild_in_progress.store(0);
+    g_menu_offered.store(false);
 }

@@ -26,6 +26,9 @@ constexpr int32_t folder_bitmap_image = 1;
 
 // 1 while a finished build is being handed over; the main loop does not show the menu then.
 extern std::atomic<int32_t> rebuild_in_progress;
+// true from the first hand-over on: a menu of ours is on offer. For the mouse hook, which must
+// never wait for a lock.
+bool menu_on_offer();
 
 // What one rebuild makes: its menu and pictures under dynamic numbers, and its launch list.
 struct menu_build {
@@ -50,7 +53,7 @@ struct shown_menu {
     launch_table launch;  // the launch list that belongs to menu
 };
 // false while a build is being handed over, or before the first one has been handed over: nothing
-// may be shown now, the request stays pending.
+// may be shown now.
 bool begin_showing(shown_menu* shown);
 void end_showing();  // releases the builds that were replaced while the menu was up
 launch_table current_launch_list();

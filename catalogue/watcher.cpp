@@ -6,8 +6,9 @@
 // rebuild and never sees a half-built menu.
 //
 // A rebuild that did not run to its end (the system refused a menu, memory ran out) leaves
-// nothing behind, and the previous signature forgotten, so the next pass tries again. Nothing
-// thrown leaves the thread.
+// nothing behind. It is tried again when the folders change, and otherwise ever more rarely
+// (build_retry.h): the system that refused it is likely to refuse the next one too, and every
+// try costs seconds. The walks go on at every interval. Nothing thrown leaves the thread.
 //
 // The thread is a single-threaded COM apartment (the shell's icon lookup needs one), and such a
 // thread must answer messages whenever it can: COM gives it a hidden window, and a broadcast or a
@@ -27,6 +28,7 @@
 #include <exception>
 #include <utility>
 
+#include "catalogue/build_retry.h"
 #include "catalogue/menu_publication.h"
 #include "catalogue/programs_tree.h"
 #include "catalogue/start_menu_fs.h"
@@ -38,8 +40,9 @@
 namespace {
 
 struct watcher_state {
-    pass_signature previous;                    // written by the watcher thread only
+    pass_signature previous;                    // of the last build's pass; watcher thread only
     std::atomic<bool> previous_known{false};    // false: the next pass rebuilds
+    build_retry retry;                          // watcher thread only; reset before it starts
     std::atomic<DWORD> interval_ms{watch_interval_ms};
     std::atomic<bool> messages_during_rebuilds{true};
     const rebuild_observer* observer = nullptr;
@@ -133,11 +136,15 @@ bool watch_once()
     const pass_signature signature = watcher_pass(watcher_file_system, current_programs_roots());
     if (rebuild_cancelled())
         return false;
-    if (g_watcher.previous_known.load() && signature == g_watcher.previous)
+    if (g_watcher.observer && g_watcher.observer->walked)
+        g_watcher.observer->walked();
+    const bool changed = !g_watcher.previous_known.load() || signature != g_watcher.previous;
+    if (!rebuild_due(g_watcher.retry, changed, GetTickCount()))
         return true;
     const bool complete = rebuild_programs_menu();
     g_watcher.previous = signature;
-    g_watcher.previous_known.store(complete);
+    g_watcher.previous_known.store(true);
+    g_watcher.retry = after_build(g_watcher.retry, complete, GetTickCount(), g_watcher.interval_ms.load());
     return !rebuild_cancelled();
 }
 
@@ -167,6 +174,7 @@ bool wait_for_next_pass(DWORD milliseconds)
 void reset_watcher()
 {
     g_watcher.previous_known.store(false);
+    g_watcher.retry = build_retry{};
     if (g_watcher.stop_event)
         ResetEvent(g_watcher.stop_event);
 }
@@ -197,9 +205,8 @@ VELMORA_CALLBACK DWORD WINAPI watch_programs(void*)
         try {
             go_on = watch_once();
         } catch (const std::exception&) {
-            // Memory ran out in a walk (a rebuild cleans up after itself): the pass is forgotten
-            // and the next one tries again.
-            g_watcher.previous_known.store(false);
+            // Memory ran out in a walk (a rebuild cleans up after itself): the next pass walks
+            // again and compares what it sees with the last build.
         }
         go_on = go_on && wait_for_next_pass(g_watcher.interval_ms.load());
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The change watcher thread: every 5000 ms it walks both Programs folders and rebuilds the start
-// menu when what it sees differs from the previous pass.
+// menu when what it sees differs from the previous pass, or, after a build that did not complete,
+// when its back-off has passed (build_retry.h).
 
 #include <windows.h>
 
@@ -47,10 +48,11 @@ struct message_looks {
 };
 message_looks message_looks_so_far();
 // For tests: told on the watcher thread when a rebuild begins to build, when its menu has been
-// handed over, and when it was discarded instead.
+// handed over, when it was discarded instead, and after every walk of the folders.
 struct rebuild_observer {
     void (*building)();
     void (*handed_over)();
     void (*discarded)();
+    void (*walked)();
 };
 void observe_rebuilds(const rebuild_observer* observer);

@@ -2,12 +2,16 @@
 // The road of one click, driven with SendInput from this process: a left press on the Start button,
 // swallowed by Velmora's mouse hook, opens the menu at the corner the taskbar's edge selects (every
 // edge is a row of tests/pure/placement_test.cpp); everything else goes on to the windows and hooks
-// it was meant for. The hook heals where Windows 7 is strict; rebuilds never keep a click waiting.
+// it was meant for, a window lying over the button and, while no menu is on offer, the shell's
+// button among them. The hook heals where Windows 7 is strict; rebuilds never keep a click waiting.
 
 #include <atomic>
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
+#include "app/start_button.h"
+#include "catalogue/menu_publication.h"
 #include "tests/support/scenario.h"
 #include "toolkit/process.h"
 
@@ -24,6 +28,7 @@ protected:
         GetWindowRect(fake_start_button(), &button_);
     }
     int shell_lines(const char* text) { return count_lines(session_.shell_log, text); }
+    int presses_at_shell() { return shell_presses(session_.shell_log); }
     // The action's line (the last one that begins with action) is followed by a fresh hook: one
     // installed, then the one before removed.
     void expect_fresh_hook_after(const std::string& action)
@@ -66,7 +71,7 @@ TEST_F(Interception, StartButtonOpensTheMenuAtTheCornerOfTheTaskbarEdge)
         EXPECT_EQ(close_velmora(session_), 0);
         EXPECT_EQ(menus_shown(), edge == ABE_BOTTOM ? 1 : 0);
         EXPECT_EQ(count_lines(log(), "taskbar_edge"), 1);
-        EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0);
+        EXPECT_EQ(presses_at_shell(), 0);
     }
 }
 
@@ -105,7 +110,7 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     close_menu();
     mouse_button(false);
     EXPECT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 1, 30000));
-    EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0);
+    EXPECT_EQ(presses_at_shell(), 0);
     EXPECT_EQ(g_other_hook_presses.load(), 0);
 
     // A right click on it reaches the button and opens nothing; a left click elsewhere reaches the
@@ -129,10 +134,10 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     CloseHandle(ready);
 }
 
-// The watcher builds a new menu beside the one on offer. A click during the first build is held
-// until its menu is there; a click during a later one opens the menu on offer at once, and a
-// choice in it starts what it showed; the first click after the hand-over shows the new menu.
-// Rebuilds are held here until the test lets them go on; a press may wait as long as the test needs.
+// The watcher builds a new menu beside the one on offer. A click during the first build goes on to
+// the shell's button, whose own menu is better than none; a click during a later one opens the
+// menu on offer at once, and a choice in it starts what it showed; the first click after the
+// hand-over shows the new menu. Rebuilds are held here until the test lets them go on.
 TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewMenu)
 {
     shortcut(user_programs() + "Alt.lnk", "alt");
@@ -146,11 +151,14 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
 
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 1, 30000));
     click_start_button();
-    ASSERT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 1, 15000));  // the press went by
-    EXPECT_EQ(menus_shown(), 0) << "a menu before the first one was built";
+    ASSERT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 1, 15000));
+    EXPECT_EQ(presses_at_shell(), 1) << "the press did not reach the shell's button";
     SetEvent(hold);
-    ASSERT_TRUE(wait_for_menu(true, 30000)) << "the click waited in vain";
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 30000));
+    ASSERT_TRUE(open_menu());
     close_menu();
+    EXPECT_EQ(menus_shown(), 1) << "the press during the first build opened a menu as well";
+    EXPECT_EQ(presses_at_shell(), 1);
 
     shortcut(user_programs() + "Neu.lnk", "neu");
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 2, 30000));
@@ -175,39 +183,82 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     CloseHandle(hold);
 }
 
-// A press that cannot be served in time is dropped: a menu that came seconds later would take the
-// keyboard from whatever the user went on to, and a letter typed there would choose one of its
-// items. Here the first build is held past the limit (shortened for the test).
-TEST_F(Interception, APressThatWaitedTooLongForTheFirstMenuIsDroppedAndTheNextOneServed)
+// A press waits while a build is handed over, but no more than the limit: a menu that came
+// seconds later would take the keyboard from whatever the user went on to, and a letter typed there
+// would choose one of its items. Served here in this process, with a hand-over under way.
+int g_presses_dropped;
+TEST(PendingPress, WaitsForAHandOverUnlessOlderThanTheLimit)
 {
-    const std::string hold_name = "velmora-hold-" + std::to_string(GetCurrentProcessId());
-    HANDLE hold = CreateEventA(nullptr, FALSE, FALSE, hold_name.c_str());
-    start_options options;
-    options.hold_rebuilds = hold_name;
-    options.settings = {{"VELMORA_PRESS_LIMIT", "500"}};
-    ASSERT_NO_FATAL_FAILURE(start(options));
-    ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 1, 30000));
-    click_start_button();
-    ASSERT_TRUE(wait_for_lines(log(), "press dropped", 1, 30000));
-    SetEvent(hold);
-    ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 30000));
-    // The main loop has gone round and renewed its hook twice since the menu could be shown.
-    ASSERT_TRUE(wait_for_lines(log(), "hook installed", count_lines(log(), "hook installed") + 2, 30000));
-    EXPECT_EQ(menus_shown(), 0) << "the dropped press opened a menu late";
-    EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0) << "the press was swallowed all the same";
+    const app_observer observer = {nullptr, nullptr, [] { ++g_presses_dropped; }};
+    g_app.observer = &observer;
+    rebuild_in_progress.store(1);
+    g_app.menu_requested.store(1);
+    g_app.requested_at = GetTickCount();
+    serve_menu_request();
+    EXPECT_EQ(g_app.menu_requested.load(), 1) << "the press was not kept for the hand-over";
+    g_app.requested_at = GetTickCount() - pending_press_limit_ms - 1;
+    serve_menu_request();
+    EXPECT_EQ(g_app.menu_requested.load(), 0);
+    EXPECT_EQ(g_presses_dropped, 1);
+    rebuild_in_progress.store(0);
+    g_app.observer = nullptr;
+}
 
-    ASSERT_TRUE(open_menu()) << "the next press is served";
+// A window lying over the taskbar (a full-screen video, a game, a slide show) keeps the presses
+// made on it where the Start button lies; with it gone, the same press opens the menu.
+int g_cover_presses;
+LRESULT CALLBACK cover_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    g_cover_presses += message == WM_LBUTTONDOWN;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST_F(Interception, AWindowOverTheButtonKeepsItsPresses)
+{
+    start_with_menu();
+    WNDCLASSA cover_class = {};
+    cover_class.lpfnWndProc = cover_procedure;
+    cover_class.hInstance = GetModuleHandleA(nullptr);
+    cover_class.lpszClassName = "VelmoraTestCover";
+    ASSERT_TRUE(RegisterClassA(&cover_class));
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, cover_class.lpszClassName, "", WS_POPUP | WS_VISIBLE,
+                                 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                 cover_class.hInstance, nullptr);
+    const POINT centre = {(button_.left + button_.right) / 2, (button_.top + button_.bottom) / 2};
+    ASSERT_TRUE(wait_until([&] { return WindowFromPoint(centre) == cover; }, 30000));
+
+    click_start_button();
+    EXPECT_TRUE(wait_until([] { return g_cover_presses == 1; }, 30000)) << "the press did not reach the window";
+    DestroyWindow(cover);
+    ASSERT_TRUE(open_menu());
     close_menu();
-    EXPECT_EQ(menus_shown(), 1);
-    CloseHandle(hold);
+    EXPECT_EQ(menus_shown(), 1) << "the press on the window opened the menu as well";
+    EXPECT_EQ(presses_at_shell(), 0);
 }
 
 // Pressed while the menu is open, the Start button closes it, as the shell's own button closes its
-// menu; the press opens neither the shell's menu nor a second one of ours. The menu stays clear
-// of the button wherever it opens.
+// menu; the press opens neither the shell's menu nor a second one of ours. So it does while the
+// menu is on its way: here the shell is slow to tell the taskbar's edge. The menu stays clear of
+// the button wherever it opens.
 TEST_F(Interception, StartClosesTheOpenMenuAndTheNextPressOpensItAgain)
 {
-    start_with_menu();
+    const std::string hold_name = "velmora-taskbar-" + std::to_string(GetCurrentProcessId());
+    HANDLE hold = CreateEventA(nullptr, FALSE, FALSE, hold_name.c_str());
+    start_options options;
+    options.settings = {{"VELMORA_HOLD_TASKBAR", hold_name}};
+    start_with_menu(options);
+    click_start_button();
+    ASSERT_TRUE(wait_for_lines(log(), "taskbar_edge", 1, 30000));
+    click_start_button();
+    ASSERT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 2, 30000));  // both presses went by
+    const int installed = count_lines(log(), "hook installed");
+    SetEvent(hold);
+    // The main loop has gone round since, and the renewal of its hook says so.
+    ASSERT_TRUE(wait_for_lines(log(), "hook installed", installed + 1, 30000));
+    EXPECT_FALSE(visible_menu_window()) << "the second press left the menu open";
+    EXPECT_EQ(menus_shown(), 0);
+
+    SetEvent(hold);  // for the next menu
     ASSERT_TRUE(open_menu());
     HWND menu = visible_menu_window();
     RECT covered = {}, overlap = {};
@@ -218,11 +269,13 @@ TEST_F(Interception, StartClosesTheOpenMenuAndTheNextPressOpensItAgain)
     wait_for_menu_closed(closed);
     ASSERT_TRUE(wait_for_lines(log(), "hook installed", count_lines(log(), "hook installed") + 2, 30000));
     EXPECT_EQ(menus_shown(), 1) << "the press left a request behind";
-    EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 0);
+    EXPECT_EQ(presses_at_shell(), 0);
 
+    SetEvent(hold);
     ASSERT_TRUE(open_menu());
     close_menu();
     EXPECT_EQ(menus_shown(), 2);
+    CloseHandle(hold);
 }
 
 // Windows 7 removes a hook that once answered too slowly and never says so; the foreground may be
@@ -272,7 +325,7 @@ TEST_F(Interception, APressGoesOnWhenTheCursorCannotBeRead)
     start_with_menu(options);
     click_start_button();
     ASSERT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 1, 15000));
-    EXPECT_EQ(shell_lines("button WM_LBUTTONDOWN"), 1) << "the press reached the button";
+    EXPECT_EQ(presses_at_shell(), 1) << "the press reached the button";
     EXPECT_EQ(count_lines(log(), "cursor refused"), 1);
     EXPECT_EQ(close_velmora(session_), 0);
     EXPECT_EQ(menus_shown(), 0);

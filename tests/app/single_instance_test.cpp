@@ -2,6 +2,7 @@
 // One Velmora per session. Started twice (an Autostart entry and a double click), two copies would
 // both hook the Start button, and after "Velmora beenden" the other copy's menu would stay on it.
 
+#include "app/velmora.h"
 #include "tests/support/scenario.h"
 
 namespace {
@@ -30,6 +31,38 @@ TEST_F(SingleInstance, ASecondStartEndsAndTheFirstServesUntilItQuits)
     click_start_button();
     EXPECT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONDOWN", 1, 30000)) << "a hook still takes the press";
     EXPECT_EQ(menus_shown(), 2);
+}
+
+// A copy started while the first one shuts down serves: the first gives up its claim on the
+// session as soon as its hook is gone, before it waits (here, as long as it may) for a rebuild
+// under way to end.
+TEST_F(SingleInstance, ACopyStartedWhileTheFirstShutsDownServes)
+{
+    const std::string hold_name = "velmora-hold-" + std::to_string(GetCurrentProcessId());
+    HANDLE hold = CreateEventA(nullptr, FALSE, FALSE, hold_name.c_str());
+    start_options options;
+    options.hold_rebuilds = hold_name;
+    ASSERT_NO_FATAL_FAILURE(start(options));
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 1, 30000));
+    PostMessageA(velmora_main_window(session_), WM_CLOSE, 0, 0);
+    child_process first = std::exchange(session_.velmora, {});
+    const std::string first_log = log();
+    ASSERT_TRUE(wait_for_lines(first_log, "hook removed", 1, 30000));
+    const auto claimed = [] {
+        HANDLE claim = OpenMutexA(SYNCHRONIZE, FALSE, session_claim_name);
+        return claim && CloseHandle(claim);
+    };
+    EXPECT_TRUE(wait_until([&] { return !claimed() || wait_exit(first, 0) >= 0; }, 30000));
+    EXPECT_EQ(wait_exit(first, 0), -1) << "the claim was held until the first copy ended";
+
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_EQ(wait_exit(first, 30000), 0);
+    end_process(first);
+    EXPECT_EQ(count_lines(log(), "another copy runs"), 0);
+    ASSERT_TRUE(open_menu()) << "the new copy does not serve";
+    close_menu();
+    EXPECT_EQ(menus_shown(), 1);
+    CloseHandle(hold);
 }
 
 }  // namespace

@@ -56,13 +56,9 @@ public:
     const std::string& log() const { return session_.record_log; }
     int menus_shown() { return count_lines(log(), "entries="); }
 
-    // Clicks the Start button and waits for the menu (a click before the first menu is built
-    // waits for it).
-    bool open_menu()
-    {
-        click_start_button();
-        return wait_for_menu(true, 60000);
-    }
+    // Clicks the Start button and waits for the menu (until the first menu is built, clicks go to
+    // the shell's button, and again).
+    bool open_menu() { return click_until_menu(session_, 60000); }
     // Waits until the menu has closed: the recording build says so, and its window has gone.
     void wait_for_menu_closed(int closed_before)
     {

@@ -61,6 +61,31 @@ struct velmora_session {
     child_process velmora;
 };
 
+// Left presses that reached the Start button of the fake taskbar (the second of two quick ones
+// arrives as a double click).
+inline int shell_presses(const std::string& shell_log)
+{
+    return count_lines(shell_log, "button WM_LBUTTONDOWN") + count_lines(shell_log, "button WM_LBUTTONDBLCLK");
+}
+
+// Clicks the Start button and waits for Velmora's menu. Until a menu of its own is on offer, the
+// program leaves the press to the shell's button, which the fake taskbar logs: then it clicks
+// again. false when no menu came within timeout_ms.
+inline bool click_until_menu(const velmora_session& session, DWORD timeout_ms)
+{
+    for (const DWORD start = GetTickCount();;) {
+        const int presses = shell_presses(session.shell_log);
+        click_start_button();
+        if (!wait_until([&] { return visible_menu_window() || shell_presses(session.shell_log) > presses; }, timeout_ms))
+            return false;
+        if (visible_menu_window())
+            return true;
+        if (GetTickCount() - start >= timeout_ms)
+            return false;
+        pump_messages(100);
+    }
+}
+
 inline void make_session_folder(velmora_session& session)
 {
     if (session.folder.empty())
@@ -94,6 +119,7 @@ struct start_options {
     std::string hold_rebuilds;
     // Further variables, such as {"VELMORA_PRESS_LIMIT", "500"}.
     std::vector<std::pair<std::string, std::string>> settings;
+    std::string directory;  // the current folder to start in; "" for the program's own
 };
 
 inline HWND velmora_main_window(const velmora_session& session)
@@ -104,8 +130,8 @@ inline HWND velmora_main_window(const velmora_session& session)
     return session.velmora.process && owner == session.velmora.id ? window : nullptr;
 }
 
-// Starts program (a file of the build's bin folder, or a full path) with its folder as current
-// directory and a fresh record log, without waiting for it.
+// Starts program (a file of the build's bin folder, or a full path) with its folder (or the one
+// the options name) as current directory and a fresh record log, without waiting for it.
 inline bool launch_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
                            const start_options& options = {})
 {
@@ -129,7 +155,9 @@ inline bool launch_velmora(velmora_session& session, const std::string& program 
                 SetEnvironmentVariableA(name.c_str(), set ? value.c_str() : nullptr);
     };
     set_all(true);
-    session.velmora = start_process("\"" + path + "\"", path.substr(0, path.find_last_of('\\') + 1));
+    session.velmora = start_process("\"" + path + "\"", options.directory.empty()
+                                                           ? path.substr(0, path.find_last_of('\\') + 1)
+                                                           : options.directory);
     set_all(false);
     return session.velmora.process != nullptr;
 }

@@ -94,6 +94,38 @@ TEST_F(FailedBuilds, ARefusedMenuLeavesTheMenuOnOfferAndALaterPassBuildsTheNewOn
     expect_old_menu_then_new();
 }
 
+// A system that refuses every build (a full desktop heap, a USER quota that another program has
+// used up): the watcher tries again ever more rarely, doubling its wait from the watch interval,
+// and at once when the folders change; meanwhile the Start button stays the shell's.
+TEST_F(FailedBuilds, EveryBuildRefusedIsTriedEverMoreRarelyAndStartStaysTheShells)
+{
+    start_options options;
+    options.watch_interval_ms = 100;
+    options.settings = {{"VELMORA_FAIL_MENUS", "*:1"}};
+    ASSERT_NO_FATAL_FAILURE(start(options));
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild discarded", 1, 60000));
+    // Six seconds from the first failure allow tries at 0, 0.1, 0.3, 0.7, 1.5 and 3.1 s; a late
+    // look at the log, one more. Every pass would have tried some sixty times.
+    pump_messages(6000);
+    EXPECT_LE(count_lines(log(), "rebuild begin"), 7);
+    EXPECT_GE(count_lines(log(), "walked"), 10) << "the watcher stopped walking";
+    click_start_button();
+    EXPECT_TRUE(wait_until([&] { return shell_presses(session_.shell_log) == 1; }, 30000))
+        << "the press did not reach the shell's button";
+
+    // The pass that sees the change, the first or the second after it, builds.
+    const size_t before_change = read_lines(log()).size();
+    const int begun = count_lines(log(), "rebuild begin");
+    shortcut(user_programs() + "Neu.lnk", "neu");
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", begun + 1, 60000));
+    const std::vector<std::string> lines = read_lines(log());
+    int walks = 0;
+    for (size_t i = before_change; i < lines.size() && lines[i] != "rebuild begin"; ++i)
+        walks += lines[i] == "walked";
+    EXPECT_LE(walks, 2) << "the change waited for the back-off";
+    EXPECT_EQ(menus_shown(), 0);
+}
+
 // Memory runs out a third of the way through rebuild 2 and near the end of rebuild 3, among the
 // pictures: six entries, each with an icon of its own.
 TEST_F(FailedBuilds, MemoryRunningOutLeavesNothingBehindAndALaterPassBuildsTheNewMenu)

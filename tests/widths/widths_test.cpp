@@ -5,6 +5,10 @@
 // the 64-bit System32 starts it, where a 32-bit process would look in SysWOW64 and start nothing.
 // Without the 64-bit build, and on 32-bit Windows, the 32-bit program runs itself.
 
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <string>
 #include <vector>
 
@@ -32,6 +36,19 @@ std::string partner_bin()
     const std::string path = utf8(name);
     HeapFree(GetProcessHeap(), 0, name);
     return path + "\\";
+}
+
+// Running processes of Velmora's two builds.
+int velmora_processes()
+{
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        count += _stricmp(entry.szExeFile, "Velmora.exe") == 0 || _stricmp(entry.szExeFile, "Velmora64.exe") == 0;
+    CloseHandle(snapshot);
+    return count;
 }
 
 // Top-level windows of the class of Velmora's main window, and who owns them.
@@ -65,9 +82,9 @@ protected:
     }
     // Starts Velmora.exe beside the fake taskbar and takes over the process that ends up serving:
     // the 64-bit copy when the 32-bit one handed over to it. Its main window is the only one.
-    void start_and_follow(bool hands_over)
+    void start_and_follow(bool hands_over, const start_options& options = {})
     {
-        ASSERT_TRUE(start_fake_shell(session_) && launch_velmora(session_, program_));
+        ASSERT_TRUE(start_fake_shell(session_) && launch_velmora(session_, program_, options));
         if (hands_over) {
             EXPECT_EQ(wait_exit(session_.velmora, 30000), 0) << "the 32-bit copy runs on";
             end_process(session_.velmora);
@@ -115,13 +132,47 @@ TEST_F(Widths, TheSystemsOwnWidthServesAndOpensEveryShortcut)
     close_and_expect_nothing_written();
 }
 
+// So it does beside a 32-bit file under the 64-bit build's name (a self-built copy renamed by
+// mistake): started, that copy would start itself again, and so on for ever.
 TEST_F(Widths, Without64BitBuildThe32BitOneServes)
 {
-    remember_folders();
-    ASSERT_NO_FATAL_FAILURE(start_and_follow(false));
+    for (const bool renamed_copy : {false, true}) {
+        SCOPED_TRACE(renamed_copy ? "a 32-bit Velmora64.exe beside it" : "nothing beside it");
+        if (renamed_copy) {
+            ASSERT_TRUE(CopyFileW(wide(program_folder_ + "Velmora.exe").c_str(),
+                                  wide(program_folder_ + "Velmora64.exe").c_str(), FALSE));
+        }
+        remember_folders();
+        ASSERT_NO_FATAL_FAILURE(start_and_follow(false));
+        EXPECT_EQ(velmora_processes(), 1);
+        choose({0});
+        EXPECT_TRUE(wait_for_launch("plain", renamed_copy ? 2 : 1));
+        close_and_expect_nothing_written();
+        stop_fake_shell(session_);
+    }
+}
+
+// The copy that serves works in the current folder that the 32-bit one was started in, where a
+// relative path names what it named for the 32-bit one; a folder whose name the ANSI code page
+// cannot write, as the program's own.
+TEST_F(Widths, TheServingCopyWorksInTheFolderThe32BitOneWasStartedIn)
+{
+    const bool wow64 = on_64_bit_windows();
+    program_ = program_folder_ + "velmora_recording.exe";
+    ASSERT_TRUE(CopyFileW(wide(fixture_path("velmora_recording.exe")).c_str(), wide(program_).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(wide(partner_ + "velmora_recording.exe").c_str(),
+                          wide(program_folder_ + "velmora_recording64.exe").c_str(), FALSE));
+    const std::string folder = scratch_ + utf8(u8"Arbeit Łódź 中文\\");
+    ASSERT_TRUE(make_folders(folder));
+    start_options options;
+    options.directory = folder;
+    ASSERT_NO_FATAL_FAILURE(start_and_follow(wow64, options));
+    const std::vector<std::string> started = lines_containing(log(), "started ");
+    ASSERT_FALSE(started.empty());
+    EXPECT_EQ(started.back(), std::string("started ") + (wow64 ? "64" : "32") + "-bit in " +
+                                  folder.substr(0, folder.size() - 1));
     choose({0});
     EXPECT_TRUE(wait_for_launch("plain"));
-    close_and_expect_nothing_written();
 }
 
 }  // namespace
