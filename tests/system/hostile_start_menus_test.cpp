@@ -132,38 +132,29 @@ class moved_start_menu {
 public:
     explicit moved_start_menu(const std::string& folder)
     {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                            0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) != ERROR_SUCCESS)
-            return;
-        DWORD size = 0;
-        if (RegQueryValueExW(key_, value_name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-            previous_.resize(size);
-            had_value_ = RegQueryValueExW(key_, value_name, nullptr, &type_, previous_.data(), &size) == ERROR_SUCCESS;
-            previous_.resize(size);
-        }
+        had_value_ = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type_, previous_,
+                                  &size_) == ERROR_SUCCESS;
         const std::wstring path = wide(folder);
-        moved_ = RegSetValueExW(key_, value_name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                                static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        moved_ = RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_EXPAND_SZ, path.c_str(),
+                                 static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     ~moved_start_menu()
     {
-        if (!key_)
-            return;
         if (had_value_)
-            RegSetValueExW(key_, value_name, 0, type_, previous_.data(), static_cast<DWORD>(previous_.size()));
+            RegSetKeyValueW(HKEY_CURRENT_USER, key, name, type_, previous_, size_);
         else
-            RegDeleteValueW(key_, value_name);
-        RegCloseKey(key_);
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, key, name);
     }
     moved_start_menu(const moved_start_menu&) = delete;
     moved_start_menu& operator=(const moved_start_menu&) = delete;
     bool moved() const { return moved_; }
 
 private:
-    static constexpr const wchar_t* value_name = L"Start Menu";
-    HKEY key_ = nullptr;
+    static constexpr const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    static constexpr const wchar_t* name = L"Start Menu";
+    BYTE previous_[4096] = {};
+    DWORD size_ = sizeof previous_;
     DWORD type_ = REG_EXPAND_SZ;
-    std::vector<BYTE> previous_;  // the value as it was
     bool had_value_ = false;
     bool moved_ = false;
 };
