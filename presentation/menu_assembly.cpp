@@ -1,7 +1,8 @@
 // Carries the menu plan out on menu 0 and attaches the pictures. Folders and entries are named in
-// UTF-8, the commands in Windows-1252 (menu_plan.h), each through the menu call of its encoding. Entry and command bitmaps are
-// attached by position on the submenu that holds the item, right after the item is added: a
-// search by command id from menu 0 would walk the whole tree for every entry.
+// UTF-8, the commands in Windows-1252 (menu_plan.h), each through the menu call of its encoding.
+// Entry and command bitmaps are attached by position on the submenu that holds the item, right
+// after the item is added: a search by command id from menu 0 would walk the whole tree for every
+// entry.
 
 #include "presentation/menu_assembly.h"
 

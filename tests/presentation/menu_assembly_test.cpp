@@ -94,7 +94,8 @@ protected:
         reset_menu_publication();
         for (const fixed_command& command : fixed_commands)
             ASSERT_NE(create_image(command.image, 13, 13, 32), 0);
-        base_ = test::make_temp_folder(test::utf8(u8"pictures_Łódź_中文_😀"));  // not in a macro: its text is ANSI
+        // Outside the assertion, whose message would spell the name in Windows-1252, which lacks it.
+        base_ = test::make_temp_folder(test::utf8(u8"pictures_Łódź_中文_😀"));
         ASSERT_FALSE(base_.empty());
         roots_ = {base_ + "user\\", base_ + "common\\"};
         ASSERT_TRUE(test::make_folders(user_ = roots_.user + "Programs\\") &&

@@ -237,7 +237,7 @@ inline void end_process(child_process& child)
 }
 
 // The Unix side, for what Win32 cannot make: links to folders (Wine shows them as folders and
-// follows them, but its CreateSymbolicLinkA makes nothing), names outside Windows-1252.
+// follows them, but its CreateSymbolicLinkA makes nothing), names that end in a blank.
 inline std::string unix_path_of(const std::string& windows_path)  // "" outside Wine
 {
     using unix_name_function = char*(CDECL*)(const WCHAR*);
