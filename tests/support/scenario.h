@@ -56,8 +56,8 @@ public:
     const std::string& log() const { return session_.record_log; }
     int menus_shown() { return count_lines(log(), "entries="); }
 
-    // Clicks the Start button and waits for the menu (until the first menu is built, clicks go to
-    // the shell's button, and again).
+    // Clicks the Start button and waits for the menu (until the first menu is on offer, a click
+    // goes to the shell's button, and it clicks again).
     bool open_menu() { return click_until_menu(session_, 60000); }
     // Waits until the menu has closed: the recording build says so, and its window has gone.
     void wait_for_menu_closed(int closed_before)
