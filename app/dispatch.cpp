@@ -9,6 +9,7 @@
 #include "catalogue/start_menu_fs.h"
 #include "presentation/commands.h"
 #include "toolkit/process.h"
+#include "toolkit/wide.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -83,12 +84,12 @@ std::string system_shutdown_program()
 {
     // By its full path: the search path begins with the program's own folder and the current
     // directory, where a planted "shutdown.exe" must not run instead of the system's.
-    char folder[MAX_PATH];
-    UINT length = GetSystemDirectoryA(folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder)
+    wchar_t folder[MAX_PATH];
+    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
         return "";
     std::string program = "\"";
-    program.append(folder, length);
+    program += utf8_from_wide(folder, length);
     if (program.back() != '\\')
         program += '\\';
     program += "shutdown.exe\"";

@@ -14,6 +14,7 @@ struct session_operations {
     LRESULT (*send_message)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     BOOL (*lock_workstation)();
     BOOL (*exit_windows)(UINT flags, DWORD reason);
+    // run_program of toolkit/process.h: its texts are UTF-8.
     intptr_t (*run_program)(const char* file, const char* parameters, const char* directory,
                             uint32_t flags);
     // The edge of the screen that the taskbar occupies (ABE_LEFT 0 ... ABE_BOTTOM 3).

@@ -1,5 +1,5 @@
-// What opening a start-menu entry costs: run_program for a program (through CreateProcessA) and
-// for a shortcut (CreateProcessA refuses it, then the shell opens it), both until run_program
+// What opening a start-menu entry costs: run_program for a program (through CreateProcessW) and
+// for a shortcut (CreateProcessW refuses it, then the shell opens it), both until run_program
 // returns and until the started program has written its log line. Also the small services the
 // about window and start-up use: format_date and os_version.
 

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "toolkit/utf.h"
+
 namespace {
 
 constexpr std::string_view programs_folder_name = "Programs";
@@ -33,6 +35,21 @@ std::string folded(std::string_view text)
     for (char& c : result)
         c = static_cast<char>(fold_letter(static_cast<unsigned char>(c)));
     return result;
+}
+
+// The place of a decoded character in the menu's order: a character that Windows-1252 holds by
+// its byte there, A-Z folded to a-z (the order of the runtime's case-blind compare of ANSI text,
+// which the menu has always had); after all of them every other character by its code point, a
+// surrogate without its partner by its value; after every character a byte that begins no
+// character, by its value.
+uint32_t character_rank(uint32_t value)
+{
+    if (value < invalid_byte_base) {
+        const int byte = windows_1252_byte(value);
+        if (byte >= 0)
+            return fold_letter(static_cast<unsigned char>(byte));
+    }
+    return 0x100 + value;
 }
 
 bool equals_folded(std::string_view text, std::string_view lower_case)
@@ -119,8 +136,9 @@ private:
 // Walks below folder depth first, files and folders in listing order, each folder visited before
 // its contents. visitor.file and visitor.folder receive the absolute path, without a trailing "\".
 // false when folder cannot be listed.
+// units: the length of folder in UTF-16 units, the measure of max_path_length.
 template <typename Visitor>
-bool walk_below(const file_system_ops& fs, std::string* folder, folder_path_guard* guard,
+bool walk_below(const file_system_ops& fs, std::string* folder, std::size_t units, folder_path_guard* guard,
                 Visitor* visitor)
 {
     std::vector<directory_entry> entries;
@@ -130,15 +148,16 @@ bool walk_below(const file_system_ops& fs, std::string* folder, folder_path_guar
     for (const directory_entry& entry : entries) {
         if (is_dot_name(entry.name))
             continue;
+        const std::size_t units_below = units + 1 + utf16_length(entry.name);
+        if (units_below > max_path_length)
+            continue;
         folder->append(1, '\\').append(entry.name);
-        if (folder->size() <= max_path_length) {
-            if (!entry.folder) {
-                visitor->file(*folder);
-            } else if (guard->enter(*folder, entry.link)) {
-                visitor->folder(*folder);
-                walk_below(fs, folder, guard, visitor);
-                guard->leave();
-            }
+        if (!entry.folder) {
+            visitor->file(*folder);
+        } else if (guard->enter(*folder, entry.link)) {
+            visitor->folder(*folder);
+            walk_below(fs, folder, units_below, guard, visitor);
+            guard->leave();
         }
         folder->resize(length);
     }
@@ -154,11 +173,12 @@ bool walk_programs(const file_system_ops& fs, const std::string& start_menu, Vis
         return false;
     std::string folder = start_menu;
     folder.append(programs_folder_name);
-    if (folder.size() > max_path_length)
+    const std::size_t units = utf16_length(folder);
+    if (units > max_path_length)
         return false;
     folder_path_guard guard(fs);
     guard.enter(folder, false);
-    return walk_below(fs, &folder, &guard, visitor);
+    return walk_below(fs, &folder, units, &guard, visitor);
 }
 
 // The folder paths a root's scan entered, folded, so that entries are collected only where the
@@ -220,6 +240,7 @@ void collect_entries(const file_system_ops& fs, const std::string& folder_path,
         folder.pop_back();
         if (fs.enumerate(fs.context, folder, &entries) != 0)
             continue;
+        const std::size_t folder_units = utf16_length(folder);
         for (const directory_entry& entry : entries) {
             if (entry.folder || equals_folded(entry.name, "desktop.ini"))
                 continue;
@@ -230,7 +251,7 @@ void collect_entries(const file_system_ops& fs, const std::string& folder_path,
             // A file named ".lnk" would give an entry path that ends in "\", which reads as a folder.
             if (stem == 0)
                 continue;
-            if (folder.size() + 1 + entry.name.size() > max_path_length)
+            if (folder_units + 1 + utf16_length(entry.name) > max_path_length)
                 continue;
             entry_list->push_back({folder_path + entry.name.substr(0, stem),
                                    source_bit(root.kind, extension == "url")});
@@ -382,12 +403,25 @@ std::string extension_part(std::string_view name)
 
 int compare_paths(std::string_view a, std::string_view b)
 {
-    std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        int ca = fold_letter(static_cast<unsigned char>(a[i]));
-        int cb = fold_letter(static_cast<unsigned char>(b[i]));
-        if (ca != cb)
-            return ca - cb;
+    // Characters of equal rank are the same character, A-Z folded, of the same length in bytes:
+    // the two texts are always read at the same place.
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size()) {
+        const auto byte_a = static_cast<unsigned char>(a[i]);
+        const auto byte_b = static_cast<unsigned char>(b[i]);
+        if (byte_a < 0x80 && byte_b < 0x80) {  // ASCII, most of every path: its byte is its rank
+            const int difference = fold_letter(byte_a) - fold_letter(byte_b);
+            if (difference != 0)
+                return difference < 0 ? -1 : 1;
+            ++i;
+            continue;
+        }
+        const decoded_character ca = decode_utf8(a.substr(i));
+        const decoded_character cb = decode_utf8(b.substr(i));
+        const uint32_t rank_a = character_rank(ca.value), rank_b = character_rank(cb.value);
+        if (rank_a != rank_b)
+            return rank_a < rank_b ? -1 : 1;
+        i += ca.length;
     }
     if (a.size() == b.size())
         return 0;

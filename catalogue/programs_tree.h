@@ -4,7 +4,8 @@
 // of file-system operations, so it runs on in-memory trees as well as on disk.
 //
 // Paths are relative to a start-menu path and begin with "Programs\". A folder path ends in "\";
-// an entry path is a folder path plus a shortcut's file name without its extension.
+// an entry path is a folder path plus a shortcut's file name without its extension. Names and paths
+// are UTF-8 (toolkit/utf.h), every name exactly as it is on disk.
 
 #include <cstddef>
 #include <cstdint>
@@ -42,7 +43,8 @@ struct file_system_ops {
     void* context;
 };
 
-// Paths longer than this are skipped: never truncated, never copied into a fixed buffer.
+// Paths longer than this many UTF-16 units, the characters of Windows' wide path, are skipped:
+// never truncated, never copied into a fixed buffer.
 constexpr std::size_t max_path_length = 260;
 // Entry ids share the menu's id space with the commands from 10001 on.
 constexpr int32_t max_menu_entries = 10000;
@@ -68,7 +70,13 @@ struct programs_tree {
 // double quote; "" without a dot. Letter case is kept.
 std::string extension_part(std::string_view name);
 
-// Byte order after folding A-Z to a-z; a prefix sorts first.
+// The menu's order: character by character, and a prefix first. A character that Windows-1252
+// holds ranks by its byte there after folding A-Z to a-z (and only those), which is the order of
+// the runtime's case-blind compare of ANSI text for every name the code page holds; every other
+// character ranks after all of those, among themselves by code point (a surrogate without its
+// partner by its value); a byte that begins no UTF-8 character ranks after every character, by its
+// value. Different characters never compare equal, so only spellings that differ in A-Z do.
+// Result: below 0, 0 or above 0.
 int compare_paths(std::string_view a, std::string_view b);
 void sort_paths(path_list* list);  // stable
 // For a list sorted by compare_paths: removes every element that is byte-for-byte equal to an

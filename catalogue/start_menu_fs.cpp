@@ -4,9 +4,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "toolkit/wide.h"
+
 namespace {
 
-// Closes a FindFirstFileA search on every way out.
+// Closes a FindFirstFileW search on every way out.
 class find_guard {
 public:
     explicit find_guard(HANDLE search) : search_(search) {}
@@ -22,17 +24,17 @@ private:
     HANDLE search_;
 };
 
-bool is_drive(const std::string& path)
+bool is_drive(const std::wstring& path)
 {
     // "C:" and "C:\" only: "C:name" names a file relative to drive C's current folder.
-    return (path.size() == 2 || (path.size() == 3 && (path[2] == '\\' || path[2] == '/'))) && path[1] == ':';
+    return (path.size() == 2 || (path.size() == 3 && (path[2] == L'\\' || path[2] == L'/'))) && path[1] == L':';
 }
 
-int64_t probe_drive(std::string path)
+int64_t probe_drive(std::wstring path)
 {
     if (path.size() == 2)
-        path += '\\';
-    return GetDriveTypeA(path.c_str()) > DRIVE_NO_ROOT_DIR ? probe_folder : probe_nothing;
+        path += L'\\';
+    return GetDriveTypeW(path.c_str()) > DRIVE_NO_ROOT_DIR ? probe_folder : probe_nothing;
 }
 
 int enumerate_platform(void*, const std::string& folder, std::vector<directory_entry>* entries)
@@ -47,10 +49,11 @@ int64_t probe_platform(void*, const std::string& path)
 
 bool identify_folder(const std::string& folder, folder_identity* identity)
 {
-    if (folder.empty() || folder.size() > max_path_length)
+    const std::wstring path = wide_from_utf8(folder);
+    if (path.empty() || path.size() > max_path_length)
         return false;
     // Backup semantics open a folder; a junction or link is followed to the folder it leads to.
-    HANDLE file = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -74,16 +77,18 @@ bool identify_platform(void*, const std::string& folder, folder_identity* identi
 
 std::string start_menu_path(int csidl)
 {
+    // The user's folder may have been moved anywhere ("Start Menu" under the Explorer's "User Shell
+    // Folders"), also where the ANSI code page cannot write its path: only the wide answer holds it.
     LPITEMIDLIST list = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || !list)
         return "";
-    char buffer[2048] = {};
-    BOOL found = SHGetPathFromIDListA(list, buffer);
+    wchar_t buffer[MAX_PATH] = {};  // what SHGetPathFromIDListW may write
+    BOOL found = SHGetPathFromIDListW(list, buffer);
     CoTaskMemFree(list);
     // An unresolved folder must not turn into "\", the root of the current drive.
     if (!found || !buffer[0])
         return "";
-    std::string path = buffer;
+    std::string path = utf8_from_wide(buffer);
     if (path.back() != '\\')
         path += '\\';
     return path;
@@ -97,23 +102,23 @@ programs_roots current_programs_roots()
 int enumerate_directory(const std::string& folder, std::vector<directory_entry>* entries)
 {
     entries->clear();
-    std::string search = folder;
-    if (!search.empty() && search.back() != '\\')
-        search += '\\';
+    std::wstring search = wide_from_utf8(folder);
+    if (!search.empty() && search.back() != L'\\')
+        search += L'\\';
     // A longer folder would have to be cut short, and then name another folder.
     if (search.size() > max_path_length + 1)
         return -1;
-    search += "*.*";
+    search += L"*.*";
 
-    WIN32_FIND_DATAA found;
-    HANDLE search_handle = FindFirstFileA(search.c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search_handle = FindFirstFileW(search.c_str(), &found);
     if (search_handle == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
     find_guard guard(search_handle);
     do {
-        entries->push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+        entries->push_back({utf8_from_wide(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                             (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    } while (FindNextFileA(search_handle, &found));
+    } while (FindNextFileW(search_handle, &found));
     // A listing that broke off half-way is no listing of the folder.
     if (GetLastError() != ERROR_NO_MORE_FILES) {
         entries->clear();
@@ -124,17 +129,17 @@ int enumerate_directory(const std::string& folder, std::vector<directory_entry>*
 
 int64_t probe_path(const std::string& path)
 {
-    std::string trimmed = path;
-    while (!trimmed.empty() && trimmed.back() == '\\')
+    std::wstring trimmed = wide_from_utf8(path);
+    while (!trimmed.empty() && trimmed.back() == L'\\')
         trimmed.pop_back();
     // A wildcard would make the search report some other file; no file name holds one.
-    if (trimmed.empty() || trimmed.size() > max_path_length || trimmed.find_first_of("*?") != std::string::npos)
+    if (trimmed.empty() || trimmed.size() > max_path_length || trimmed.find_first_of(L"*?") != std::wstring::npos)
         return probe_nothing;
     if (is_drive(trimmed))
         return probe_drive(trimmed);
 
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(trimmed.c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(trimmed.c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -142,8 +147,8 @@ int64_t probe_path(const std::string& path)
         return static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
     }
     // The root of a network share, "\\server\share", cannot be searched for; ask for it directly.
-    if (trimmed.size() > 2 && trimmed[0] == '\\' && trimmed[1] == '\\') {
-        DWORD attributes = GetFileAttributesA(trimmed.c_str());
+    if (trimmed.size() > 2 && trimmed[0] == L'\\' && trimmed[1] == L'\\') {
+        DWORD attributes = GetFileAttributesW(trimmed.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return probe_folder;
     }

@@ -23,6 +23,7 @@
 
 #include "toolkit/image.h"
 #include "toolkit/numbered_table.h"
+#include "toolkit/wide.h"
 
 const graphics_file graphics_files[13] = {
     {10, "Grafiken\\Abmelden.bmp"},
@@ -55,7 +56,7 @@ struct bound_folder {
 
 // Watcher-thread state of the build being made.
 struct bitmap_state {
-    SHFILEINFOA entry_icon;   // iIcon: the fetched icon's place in icon_list, when icon_list is set
+    SHFILEINFOW entry_icon;   // iIcon: the fetched icon's place in icon_list, when icon_list is set
     HIMAGELIST icon_list;     // the shell's own list of small icons, never destroyed here
     HICON folder_icon;        // the last folder icon the shell gave
     programs_roots roots;     // where the shortcut files of the entries live
@@ -74,49 +75,72 @@ void unbind(bound_folder* bound)
     *bound = {};
 }
 
-std::wstring wide(const std::string& text)
-{
-    std::wstring result(text.size(), L'\0');
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                                           static_cast<int>(result.size()));
-    result.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return result;
-}
+// Releases the shell's object on every way out.
+class release_guard {
+public:
+    explicit release_guard(IUnknown* object) : object_(object) {}
+    ~release_guard()
+    {
+        if (object_)
+            object_->Release();
+    }
+    release_guard(const release_guard&) = delete;
+    release_guard& operator=(const release_guard&) = delete;
+
+private:
+    IUnknown* object_;
+};
+
+// Frees an item list on every way out unless it was taken.
+class item_list_guard {
+public:
+    explicit item_list_guard(LPITEMIDLIST list) : list_(list) {}
+    ~item_list_guard() { CoTaskMemFree(list_); }
+    item_list_guard(const item_list_guard&) = delete;
+    item_list_guard& operator=(const item_list_guard&) = delete;
+    LPITEMIDLIST take() { return std::exchange(list_, nullptr); }
+
+private:
+    LPITEMIDLIST list_;
+};
 
 // Binds folder (an absolute path ending in "\") unless it is bound already; false when the shell
-// cannot reach it.
+// cannot reach it. Memory may run out on the way: the guards give back what the shell gave.
 bool bind(bound_folder* bound, const std::string& folder)
 {
     if (bound->folder && bound->path == folder)
         return true;
     unbind(bound);
+    std::string path = folder;
+    std::wstring name = wide_from_utf8(folder);
     IShellFolder* desktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&desktop)))
         return false;
-    std::wstring name = wide(folder);
+    release_guard desktop_guard(desktop);
     LPITEMIDLIST location = nullptr;
-    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, &location, nullptr)) &&
-        SUCCEEDED(desktop->BindToObject(location, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&bound->folder)))) {
-        bound->path = folder;
-        bound->location = location;
-    } else {
-        CoTaskMemFree(location);
-    }
-    desktop->Release();
-    return bound->folder != nullptr;
+    const HRESULT parsed = desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, &location, nullptr);
+    item_list_guard location_guard(location);
+    IShellFolder* shell_folder = nullptr;
+    if (FAILED(parsed) ||
+        FAILED(desktop->BindToObject(location, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&shell_folder))))
+        return false;
+    bound->path = std::move(path);
+    bound->folder = shell_folder;
+    bound->location = location_guard.take();
+    return true;
 }
 
 // The shell's answer for the file name in the bound folder; 0 when it has none.
-DWORD_PTR small_icon_place(const bound_folder& bound, const std::string& name, SHFILEINFOA* record)
+DWORD_PTR small_icon_place(const bound_folder& bound, const std::string& name, SHFILEINFOW* record)
 {
-    std::wstring file = wide(name);
+    std::wstring file = wide_from_utf8(name);
     LPITEMIDLIST child = nullptr;
     if (FAILED(bound.folder->ParseDisplayName(nullptr, nullptr, file.data(), nullptr, &child, nullptr)))
         return 0;
     DWORD_PTR list = 0;
     if (LPITEMIDLIST whole = ILCombine(bound.location, child)) {
         *record = {};
-        list = SHGetFileInfoA(reinterpret_cast<const char*>(whole), 0, record, sizeof *record,
+        list = SHGetFileInfoW(reinterpret_cast<const wchar_t*>(whole), 0, record, sizeof *record,
                               SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
         CoTaskMemFree(whole);
     }
@@ -180,7 +204,7 @@ void begin_entry_bitmaps(const programs_roots& roots)
 
 void fetch_entry_icon(const std::string& entry_path, uint8_t sources)
 {
-    SHFILEINFOA& record = g_bitmaps.entry_icon;
+    SHFILEINFOW& record = g_bitmaps.entry_icon;
     g_bitmaps.icon_list = nullptr;
     for (const icon_candidate& candidate : candidates_backwards) {
         if (!(sources & candidate.source))

@@ -1,6 +1,8 @@
-// Carries the menu plan out on menu 0 and attaches the pictures. Entry and command bitmaps are
-// attached by position on the submenu that holds the item, right after the item is added: a
-// search by command id from menu 0 would walk the whole tree for every entry.
+// Carries the menu plan out on menu 0 and attaches the pictures. Folders and entries are named in
+// UTF-8, the commands in Windows-1252 (menu_plan.h), each through the menu call of its encoding.
+// Entry and command bitmaps are attached by position on the submenu that holds the item, right
+// after the item is added: a search by command id from menu 0 would walk the whole tree for every
+// entry.
 
 #include "presentation/menu_assembly.h"
 
@@ -41,7 +43,7 @@ int append_item(Add add)
 void add_entry(const programs_tree& tree, const plan_step& step)
 {
     HMENU target = menu_append_target();
-    int position = append_item([&] { add_menu_item(step.id, step.caption.c_str()); });
+    int position = append_item([&] { add_menu_item_utf8(step.id, step.caption); });
     if (position < 0)
         return;
     auto index = static_cast<std::size_t>(step.tree_index);
@@ -84,7 +86,7 @@ bool build_start_menu(const programs_tree& tree, const programs_roots& roots, bo
     for (const plan_step& step : plan.steps) {
         switch (step.action) {
         case plan_action::open_submenu:
-            open_submenu(step.caption.c_str());
+            open_submenu_utf8(step.caption);
             break;
         case plan_action::close_submenus:
             for (int32_t i = 0; i < step.count; ++i)

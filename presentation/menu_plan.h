@@ -15,12 +15,14 @@
 
 #include "catalogue/programs_tree.h"
 
+// The action tells the caption's encoding: a folder's or an entry's is its name on disk, UTF-8; a
+// command's is the program's own text, Windows-1252.
 enum class plan_action : uint8_t {
-    open_submenu,    // caption; the submenu becomes the target
+    open_submenu,    // caption (UTF-8); the submenu becomes the target
     close_submenus,  // count submenus close
-    add_entry,       // id, caption, tree_index
+    add_entry,       // id, caption (UTF-8), tree_index
     add_separator,
-    add_command,     // id, caption, image, greyed
+    add_command,     // id, caption (Windows-1252), image, greyed
 };
 
 struct plan_step {

@@ -1,5 +1,5 @@
 #pragma once
-// The command line that run_program hands to CreateProcessA.
+// The command line that run_program hands to CreateProcessW, in UTF-8 until that call.
 
 #include <string>
 

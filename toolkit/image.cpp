@@ -12,6 +12,7 @@
 
 #include "toolkit/lock.h"
 #include "toolkit/numbered_table.h"
+#include "toolkit/wide.h"
 
 namespace {
 
@@ -80,21 +81,21 @@ void release_output(HDC dc)
     g_output = {};
 }
 
-// LoadImageA as a bitmap; palette bitmaps come back as device-dependent bitmaps.
-HBITMAP load_bitmap_file(const char* path)
+// LoadImageW as a bitmap; palette bitmaps come back as device-dependent bitmaps.
+HBITMAP load_bitmap_file(const wchar_t* path)
 {
     auto bitmap = static_cast<HBITMAP>(
-        LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+        LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     BITMAP info;
     if (!bitmap_size(bitmap, &info) || info.bmBitsPixel > 8)
         return bitmap;
     DeleteObject(bitmap);
-    return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
 enum class file_kind { unreadable, bitmap, other };
 
-// Whether a bitmap file holds everything that its headers promise. LoadImageA reads the colour
+// Whether a bitmap file holds everything that its headers promise. LoadImage reads the colour
 // table and the pixels where the headers put them, without comparing with the file's size: a file
 // cut short, as an interrupted copy leaves it, makes it read past the end of its view of the file,
 // and under Wine that ends the process.
@@ -148,10 +149,10 @@ bool bitmap_file_complete(HANDLE file)
 
 // A Windows bitmap file starts with "BM"; anything else is taken for an icon file. A bitmap file
 // that is cut short counts as unreadable.
-file_kind kind_of_file(const char* path)
+file_kind kind_of_file(const wchar_t* path)
 {
     // Others may hold the file open at the same time, a virus scanner or a thumbnail reader at logon.
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return file_kind::unreadable;
@@ -213,16 +214,17 @@ void init_image_library()
         g_default_brush = CreateSolidBrush(rgb(0, 0, 0));
 }
 
-// A relative name resolved against the current directory. LoadImageA is given this full path, so
-// that it reads the file whose first bytes were tested: Wine's LoadImageA looks a relative name up
-// beside the program before the current directory.
-static std::string full_path_of(const char* path)
+// A relative name resolved against the current directory, whatever characters the directory's
+// path holds. LoadImageW is given this full path, so that it reads the file whose first bytes were
+// tested: Wine's LoadImage looks a relative name up beside the program before the current directory.
+static std::wstring full_path_of(const char* path)
 {
-    char buffer[MAX_PATH];
-    DWORD length = GetFullPathNameA(path, sizeof buffer, buffer, nullptr);
-    if (length == 0 || length >= sizeof buffer)
-        return path;
-    return std::string(buffer, length);
+    const std::wstring name = wide_from_utf8(path);
+    wchar_t buffer[MAX_PATH];
+    DWORD length = GetFullPathNameW(name.c_str(), MAX_PATH, buffer, nullptr);
+    if (length == 0 || length >= MAX_PATH)
+        return name;
+    return std::wstring(buffer, length);
 }
 
 intptr_t load_image(int32_t number, const char* name)
@@ -230,17 +232,17 @@ intptr_t load_image(int32_t number, const char* name)
     free_image(number);
     if (!name)
         return 0;
-    const std::string file = full_path_of(name);
-    const char* path = file.c_str();
+    const std::wstring file = full_path_of(name);
+    const wchar_t* path = file.c_str();
     file_kind kind = kind_of_file(path);
     if (kind == file_kind::unreadable)
         return 0;
     image_record image = {};
     if (kind == file_kind::bitmap) {
-        // A bitmap that LoadImageA refuses is not a candidate for anything else.
+        // A bitmap that LoadImageW refuses is not a candidate for anything else.
         image.handle = load_bitmap_file(path);
     } else {
-        image.handle = LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
+        image.handle = LoadImageW(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
     }
     if (!image.handle)
         return 0;

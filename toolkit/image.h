@@ -20,8 +20,9 @@ struct drawing_target {
 
 void init_image_library();  // table (16 slots), drawing state, default black pen and brush
 
-// A file that begins with "BM" loads as a bitmap, any other as an icon. Result: the system
-// handle, or for dynamic_number the new number; 0 on failure.
+// A file that begins with "BM" loads as a bitmap, any other as an icon; path is UTF-8, relative to
+// the current directory or absolute. Result: the system handle, or for dynamic_number the new
+// number; 0 on failure.
 intptr_t load_image(int32_t number, const char* path);
 intptr_t create_image(int32_t number, int width, int height, int depth);
 

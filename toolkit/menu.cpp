@@ -4,7 +4,10 @@
 
 #include "toolkit/menu.h"
 
+#include <string>
+
 #include "toolkit/numbered_table.h"
+#include "toolkit/wide.h"
 
 namespace {
 
@@ -20,6 +23,7 @@ struct menu_builder {
     HMENU stack[max_menu_depth];
     int32_t depth;
     bool failed;  // the system refused a part of the current menu
+    std::wstring caption;  // the wide form of the latest UTF-8 caption, its memory kept for the next
 };
 
 numbered_table<menu_record> g_menus;
@@ -102,23 +106,33 @@ void add_menu_item(UINT id, const char* caption)
         g_builder.failed = true;
 }
 
+void add_menu_item_utf8(UINT id, std::string_view caption)
+{
+    if (!g_builder.target)
+        return;
+    wide_into(&g_builder.caption, caption);
+    if (!AppendMenuW(g_builder.target, MF_STRING, id, g_builder.caption.c_str()))
+        g_builder.failed = true;
+}
+
 void add_menu_separator()
 {
     if (g_builder.target && !AppendMenuA(g_builder.target, MF_SEPARATOR, separator_id, nullptr))
         g_builder.failed = true;
 }
 
-HMENU open_submenu(const char* caption)
+HMENU open_submenu_utf8(std::string_view caption)
 {
     if (!g_builder.target || g_builder.depth >= max_menu_depth)
         return nullptr;
+    wide_into(&g_builder.caption, caption);
     HMENU submenu = g_create_submenu();
     if (!submenu) {
         g_builder.failed = true;
         return nullptr;
     }
     // A submenu the system refused to attach would swallow every item meant for it.
-    if (!AppendMenuA(g_builder.target, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), caption)) {
+    if (!AppendMenuW(g_builder.target, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), g_builder.caption.c_str())) {
         DestroyMenu(submenu);
         g_builder.failed = true;
         return nullptr;

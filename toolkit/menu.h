@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string_view>
 
 constexpr int32_t max_menu_depth = 64;
 constexpr UINT separator_id = 0xFFFFFFFF;
@@ -17,11 +18,15 @@ void init_menu_library();  // menu table (16 slots) and an empty builder
 // Result: the HMENU, or for dynamic_number the new number; 0 on failure.
 intptr_t create_popup_menu(int32_t number);
 
+// Captions come in two encodings: the program's own texts are Windows-1252 (add_menu_item), the
+// names of files and folders on disk UTF-8 (add_menu_item_utf8, open_submenu_utf8), which reach the
+// menu whole through the wide functions.
 void add_menu_item(UINT id, const char* caption);
+void add_menu_item_utf8(UINT id, std::string_view caption);
 void add_menu_separator();
 // Appends a submenu item and makes the new submenu the append target. Beyond max_menu_depth open
 // submenus nothing is appended and nullptr is returned; the target stays where it is.
-HMENU open_submenu(const char* caption);
+HMENU open_submenu_utf8(std::string_view caption);
 void close_submenu();  // ignored at depth 0
 HMENU menu_append_target();  // the menu that the next item goes into
 int32_t menu_being_built();  // the number of the menu create_popup_menu made last; 0 for none

@@ -1,14 +1,14 @@
 // Process services. Two lists live here, each behind its own critical section:
 //   - windows that a message box disabled, with the thread that must enable them again;
 //   - threads started by create_thread, with the numbers handed out for them.
-// run_program tries CreateProcessA first: only a program starts that way, and everything else
-// (a shortcut, a URL, a document) fails there and is opened by the shell's default action.
+// run_program tries CreateProcessW first: only a program starts that way, and everything else
+// (a shortcut, a URL, a document) fails there and is opened by the shell's default action. Its
+// texts are UTF-8 and reach Windows whole, through the wide functions.
 
 #include "toolkit/process.h"
 
 #include <shellapi.h>
 
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -16,6 +16,7 @@
 #include "toolkit/heap.h"
 #include "toolkit/lock.h"
 #include "toolkit/version_table.h"
+#include "toolkit/wide.h"
 
 namespace {
 
@@ -62,36 +63,40 @@ struct thread_state {
 thread_state g_threads;
 
 
-// CreateProcessA takes command lines of up to 32767 characters with the terminating zero. The
+// CreateProcessW takes command lines of up to 32767 UTF-16 units with the terminating zero. The
 // shell would start a program with a longer one cut short and report success.
 constexpr std::size_t command_line_limit = 32767;
 
 // No path the shell can open is longer than MAX_PATH, and URLs in a start menu are short. Some
-// shells copy longer names into fixed buffers and overrun them, so they never see one.
+// shells copy longer names into fixed buffers and overrun them, so they never see one. In UTF-16
+// units.
 constexpr std::size_t shell_file_limit = 2 * MAX_PATH;
 
-intptr_t open_with_shell(const char* file, const char* parameters, const char* directory,
+// directory: the wide working directory, nullptr for none.
+intptr_t open_with_shell(const char* file, const char* parameters, const wchar_t* directory,
                          uint32_t flags)
 {
-    if (std::strlen(file) > shell_file_limit)
+    const std::wstring wide_file = wide_from_utf8(file);
+    if (wide_file.size() > shell_file_limit)
         return 0;
+    const std::wstring wide_parameters = wide_from_utf8(parameters ? parameters : "");
     // A file opened without a directory gets its own folder, as a shortcut in a menu expects.
-    std::string folder;
+    std::wstring folder;
     if (!directory) {
-        folder = folder_of_file(file);
+        folder = wide_from_utf8(folder_of_file(file));
         if (!folder.empty())
             directory = folder.c_str();
     }
-    SHELLEXECUTEINFOA info = {};
+    SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     // Failures are reported by the result alone: the shell must not put up a box of its own.
     info.fMask = SEE_MASK_FLAG_NO_UI;
     info.lpVerb = nullptr;  // the file type's default action; "" would ask for a verb of that name
-    info.lpFile = file;
-    info.lpParameters = parameters ? parameters : "";
+    info.lpFile = wide_file.c_str();
+    info.lpParameters = wide_parameters.c_str();
     info.lpDirectory = directory;
     info.nShow = (flags & run_hide) ? SW_HIDE : SW_SHOWNORMAL;
-    return ShellExecuteExA(&info) ? 1 : 0;
+    return ShellExecuteExW(&info) ? 1 : 0;
 }
 
 VELMORA_CALLBACK BOOL CALLBACK disable_thread_window(HWND window, LPARAM foreground)
@@ -152,30 +157,30 @@ intptr_t run_program(const char* file, const char* parameters, const char* direc
     if (!file || !*file)
         return 0;
 
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = (flags & run_hide) ? SW_HIDE : SW_SHOWNORMAL;
     const DWORD creation = NORMAL_PRIORITY_CLASS | ((flags & run_hide) ? DETACHED_PROCESS : 0);
-    if (directory && !*directory)
-        directory = nullptr;
 
-    std::string command_line;
     try {
-        command_line = build_command_line(file, parameters);
+        const std::wstring folder = wide_from_utf8(directory ? directory : "");
+        const wchar_t* wide_directory = folder.empty() ? nullptr : folder.c_str();
+        // CreateProcessW may write into the command line: it is a buffer of its own.
+        std::wstring command_line = wide_from_utf8(build_command_line(file, parameters));
+        if (command_line.size() >= command_line_limit)
+            return 0;
+        PROCESS_INFORMATION started = {};
+        if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, creation, nullptr,
+                           wide_directory, &startup, &started)) {
+            CloseHandle(started.hThread);
+            CloseHandle(started.hProcess);
+            return 1;
+        }
+        return open_with_shell(file, parameters, wide_directory, flags);
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    if (command_line.size() >= command_line_limit)
-        return 0;
-    PROCESS_INFORMATION started = {};
-    if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, creation, nullptr,
-                       directory, &startup, &started)) {
-        CloseHandle(started.hThread);
-        CloseHandle(started.hProcess);
-        return 1;
-    }
-    return open_with_shell(file, parameters, directory, flags);
 }
 
 int message_box(const char* caption, const char* text, UINT type)

@@ -9,11 +9,11 @@
 // Run flag of run_program: start the program hidden and detached from any console.
 constexpr uint32_t run_hide = 2;
 
-// Starts file with parameters in directory (nullptr or "" for none) and returns at once. A program
-// starts through CreateProcessA; anything else (a shortcut, a URL, a document) is opened by the
-// shell with its default action, in the file's own folder when no directory is given. 1 on
-// success, 0 on failure: also for flags other than run_hide, for an empty file, and for a command
-// line or file name too long to be passed whole.
+// Starts file with parameters in directory (nullptr or "" for none) and returns at once; all three
+// are UTF-8. A program starts through CreateProcessW; anything else (a shortcut, a URL, a document)
+// is opened by the shell with its default action, in the file's own folder when no directory is
+// given. 1 on success, 0 on failure: also for flags other than run_hide, for an empty file, and for
+// a command line or file name too long to be passed whole (counted in UTF-16 units).
 intptr_t run_program(const char* file, const char* parameters, const char* directory, uint32_t flags);
 
 // MessageBoxA that disables the calling thread's other visible windows while the box is up and

@@ -6,20 +6,28 @@
 //   ~<a><b><path>           shortcuts of one name in several spellings: of the twelve files
 //                           <root><path with its last name as written, in upper or in lower case>
 //                           .lnk or .url, those whose bit is set in the 16 bits <a><b>
-// <root> is "u" or "U" for the user's root, any other byte for all users'. Names may hold any byte
-// that a Windows file name may hold, letter case and bytes above 127 included; "." and ".." and
-// empty names are dropped. Links may lead anywhere, also up to their own folders.
+// <root> is "u" or "U" for the user's root, any other byte for all users'. Names are made as
+// Windows holds them, in UTF-16 units, and reach the tree as the platform layer gives them, in UTF-8:
+// a byte below 128 is that character, 0xFF and the two bytes after it are one unit of any value
+// (a surrogate without its partner included), any other byte is its Windows-1252 character;
+// characters that no Windows file name holds become "_", and "." and ".." and empty names are
+// dropped. Links may lead anywhere, also up to their own folders.
 //
-// Checked for every input: the order guarantees of the tree on which the menu assembly relies; that
-// tree, source bits and launch list agree; that the listing order of the file system changes no
-// more than the order of spellings that differ only in case.
+// Checked for every input: that every name converts back to exactly its UTF-16 units; the order
+// guarantees of the tree on which the menu assembly relies, in the menu's order written anew here;
+// that tree, source bits and launch list agree; that the listing order of the file system changes no
+// more than the order of spellings that differ only in case. And the order of the lines themselves,
+// taken as bytes, any bytes: the same as the one written here.
 
+#include <algorithm>
 #include <map>
 #include <set>
 
 #include "catalogue/programs_tree.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/pure/memory_fs.h"
+#include "tests/pure/windows_1252.h"
+#include "toolkit/utf.h"
 
 namespace {
 
@@ -39,28 +47,72 @@ std::string folded(std::string_view text)
     return result;
 }
 
-// The menu's order, written independently of the builder: bytes compared unsigned after folding A-Z.
-bool sorts_after(const std::string& a, const std::string& b) { return folded(a).compare(folded(b)) > 0; }
+// The menu's order, written independently of the builder: the characters' ranks compared in turn,
+// a prefix first. A character of Windows-1252 ranks by its byte, A-Z folded; any other after them by
+// its value, a byte that begins no character after every character.
+std::vector<uint32_t> ranks(std::string_view text)
+{
+    static const std::map<uint32_t, uint32_t> code_page = [] {
+        std::map<uint32_t, uint32_t> bytes;
+        for (uint32_t byte = 0; byte < 256; ++byte)
+            bytes[test::windows_1252_character(static_cast<unsigned char>(byte))] =
+                byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte;
+        return bytes;
+    }();
+    std::vector<uint32_t> result;
+    while (!text.empty()) {
+        const decoded_character c = decode_utf8(text);
+        const auto byte = code_page.find(c.value);
+        result.push_back(byte != code_page.end() ? byte->second : c.value < invalid_byte_base ? 0x100 + c.value
+                                                                                             : 0x200000 + c.value);
+        text.remove_prefix(c.length);
+    }
+    return result;
+}
+bool sorts_after(const std::string& a, const std::string& b) { return ranks(a) > ranks(b); }
 
-// The absolute path below a root's Programs folder that a line names, its names cleaned as a
-// Windows file system would have them; a trailing "\" is kept. A line without a name stands for the
-// Programs folder itself.
+// A name's UTF-16 units as the line's bytes give them (see the top of the file), in UTF-8 as the
+// platform layer converts them; every name must convert back to exactly its units.
+std::string windows_name(std::string_view bytes)
+{
+    std::u16string units;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        char16_t unit = test::windows_1252_character(byte);
+        if (byte == 0xFF) {
+            if (i + 2 >= bytes.size())
+                break;
+            unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i + 1]) << 8 | static_cast<unsigned char>(bytes[i + 2]));
+            i += 2;
+        }
+        const bool forbidden = unit < 0x20 || (unit < 0x80 && std::string_view("\"*/:<>?|\\").find(static_cast<char>(unit)) !=
+                                                                  std::string_view::npos);
+        units.push_back(forbidden ? u'_' : unit);
+    }
+    std::string name;
+    append_utf8(&name, units.data(), units.size());
+    FUZZ_CHECK(utf16_from_utf8(name) == units && utf16_length(name) == units.size());
+    return name;
+}
+
+// The absolute path below a root's Programs folder that a line names; a trailing "\" is kept. A
+// line without a name stands for the Programs folder itself.
 std::string absolute_path(std::string_view line)
 {
     std::string path = (!line.empty() && (line[0] == 'u' || line[0] == 'U') ? roots.user : roots.common) + "Programs";
     const std::size_t programs_size = path.size();
-    std::string name;
+    std::size_t start = 1;
     for (std::size_t i = 1; i <= line.size(); ++i) {
-        const char c = i < line.size() ? line[i] : '\\';  // the end of the line ends the last name
-        if (c != '\\') {
-            const bool forbidden =
-                static_cast<unsigned char>(c) < 0x20 || std::string_view("\"*/:<>?|").find(c) != std::string_view::npos;
-            name += forbidden ? '_' : c;
+        if (i < line.size() && static_cast<unsigned char>(line[i]) == 0xFF) {
+            i = std::min(i + 2, line.size() - 1);  // a unit's bytes are no separator
             continue;
         }
+        if (i < line.size() && line[i] != '\\')
+            continue;
+        const std::string name = windows_name(line.substr(start, std::min(i, line.size()) - start));
         if (!name.empty() && name != "." && name != "..")
             path.append(1, '\\').append(name);
-        name.clear();
+        start = i + 1;
     }
     if (path.size() == programs_size || (!line.empty() && line.back() == '\\'))
         path += '\\';
@@ -88,10 +140,17 @@ void add_spellings(std::string_view line, test::memory_fs* fs)
 void decode(std::string_view input, test::memory_fs* fs)
 {
     int links = 0;
+    std::string_view previous;
     for (std::size_t lines = 0; !input.empty() && lines < max_lines; ++lines) {
         const std::size_t end = input.find('\n');
         const std::string_view line = input.substr(0, end);
         input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
+
+        // Any bytes: the order written here, and equal only where A-Z folded alone tells them apart.
+        const int order = compare_paths(previous, line);
+        FUZZ_CHECK((order < 0) == (ranks(previous) < ranks(line)) && (order == 0) == (ranks(previous) == ranks(line)));
+        FUZZ_CHECK((order == 0) == (folded(previous) == folded(line)));
+        previous = line;
 
         const std::size_t arrow = line.find('>');
         if (line.size() > 3 && line[0] == '~') {

@@ -1,5 +1,6 @@
 // The start menu as the platform sees it after a rebuild (structure, ids, captions, greyed commands,
-// bitmaps, read back with GetMenuItemInfoA), entry pictures of real shortcut files, Grafiken, banner.
+// bitmaps, read back with GetMenuItemInfoW), entry pictures of real shortcut files, Grafiken, banner;
+// the files in folders whose names the ANSI code page cannot write.
 
 #include <gtest/gtest.h>
 
@@ -62,16 +63,17 @@ HMENU programs_menu() { return GetSubMenu(menu_handle(0), 0); }
 HBITMAP picture_at(HMENU menu, int position) { return item_at(menu, static_cast<UINT>(position)).hbmpChecked; }
 HBITMAP folder_bitmap() { return static_cast<HBITMAP>(image_handle(folder_bitmap_image)); }
 
-// The whole menu in one line: "text#id" for items, "name{...}" for submenus, "-" for separators;
-// "~" marks a greyed item, "*" one whose check-mark bitmaps differ, else "^" one with the folder bitmap.
+// The whole menu in one line, UTF-8: "text#id" for items, "name{...}" for submenus, "-" for
+// separators; "~" marks a greyed item, "*" one whose check-mark bitmaps differ, else "^" one with the
+// folder bitmap.
 std::string describe(HMENU menu)
 {
     std::string text;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        char caption[256] = {};
-        GetMenuStringA(menu, static_cast<UINT>(i), caption, sizeof caption, MF_BYPOSITION);
+        wchar_t caption[256] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), caption, 256, MF_BYPOSITION);
         const MENUITEMINFOA item = item_at(menu, static_cast<UINT>(i));
-        text.append(i ? "," : "").append(item.fType & MFT_SEPARATOR ? "-" : caption);
+        text.append(i ? "," : "").append(item.fType & MFT_SEPARATOR ? "-" : test::utf8(caption));
         if (item.hSubMenu)
             text.append("{").append(describe(item.hSubMenu)).append("}");
         else if (!(item.fType & MFT_SEPARATOR))
@@ -92,7 +94,9 @@ protected:
         reset_menu_publication();
         for (const fixed_command& command : fixed_commands)
             ASSERT_NE(create_image(command.image, 13, 13, 32), 0);
-        ASSERT_FALSE((base_ = test::make_temp_folder("pictures")).empty());
+        // Outside the assertion, whose message would spell the name in Windows-1252, which lacks it.
+        base_ = test::make_temp_folder(test::utf8(u8"pictures_Łódź_中文_😀"));
+        ASSERT_FALSE(base_.empty());
         roots_ = {base_ + "user\\", base_ + "common\\"};
         ASSERT_TRUE(test::make_folders(user_ = roots_.user + "Programs\\") &&
                     test::make_folders(common_ = roots_.common + "Programs\\"));
@@ -120,13 +124,20 @@ protected:
 };
 using ItemBitmaps = StartMenuAssembly;
 
+// Folders and entries show their names as they are on disk; the commands their Windows-1252 texts.
 TEST_F(StartMenuAssembly, BuildsTheTreeWithEveryBitmapAndGreyedCommand)
 {
-    rebuild(tree_of({"Programs\\", "Programs\\a", "Programs\\B\\", "Programs\\B\\c", "Programs\\D\\"}));
-    EXPECT_EQ(describe(menu_handle(0)),
-              "Programs{a#1,B{c#2}^,D{}^}^,-,Suchen#10001,Ausf\xFChren#10002,Benutzer wechseln#10003,"
-              "Benutzer abmelden#10004,Standby#10005~,Ruhezustand#10006~,Neu starten#10007,"
-              "Herunterfahren#10008,-,Informationen#10009,Velmora beenden#10010");
+    using test::utf8;
+    rebuild(tree_of({"Programs\\", "Programs\\a", utf8(u8"Programs\\Łódź 中文\\"), utf8(u8"Programs\\Łódź 中文\\Ελλάδα 😀"),
+                     "Programs\\D\\"}));
+    const std::string expected =
+        utf8(u8"Programs{a#1,Łódź 中文{Ελλάδα 😀#2}^,D{}^}^,-,Suchen#10001,Ausführen#10002,Benutzer wechseln#10003,"
+             u8"Benutzer abmelden#10004,Standby#10005~,Ruhezustand#10006~,Neu starten#10007,"
+             u8"Herunterfahren#10008,-,Informationen#10009,Velmora beenden#10010");
+    EXPECT_EQ(describe(menu_handle(0)), expected);
+    char command[32] = {};  // byte for byte as the program wrote it
+    GetMenuStringA(menu_handle(0), command_run, command, sizeof command, MF_BYCOMMAND);
+    EXPECT_STREQ(command, "Ausf\xFChren");
     const HBITMAP a = picture_at(programs_menu(), 0);
     EXPECT_TRUE(test::bitmap_pixels(a) == white_square && test::opaque(a));
     EXPECT_EQ(picture_at(GetSubMenu(programs_menu(), 1), 0), a) << "the same picture is one bitmap";
@@ -167,11 +178,14 @@ TEST_F(StartMenuAssembly, AMenuOnScreenKeepsItsPicturesUntilItClosesAndNoOtherBu
 
 TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
 {
+    const std::string named = test::utf8(u8"Programs\\Ελληνικά\\Łódź 😀");
     ASSERT_TRUE(test::create_internet_shortcut(common_ + "y.url", "http://x.invalid/") && shortcut(user_ + "x.lnk") &&
-                shortcut(common_ + "x.lnk", "red.ico") && shortcut(user_ + "y.lnk", "red.ico"));
+                shortcut(common_ + "x.lnk", "red.ico") && shortcut(user_ + "y.lnk", "red.ico") &&
+                test::make_folders(roots_.user + named.substr(0, named.rfind('\\'))) &&
+                shortcut(roots_.user + named + ".lnk", "red.ico"));
     const auto shell_picture = [](const std::string& path) {  // its small icon on white, made without the program
-        SHFILEINFOA info = {};
-        SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
+        SHFILEINFOW info = {};
+        SHGetFileInfoW(test::wide(path).c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
         std::vector<COLORREF> pixels = info.hIcon ? test::icon_on_white(info.hIcon) : std::vector<COLORREF>{};
         DestroyIcon(info.hIcon);
         return pixels;
@@ -180,8 +194,9 @@ TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
                                 web = shell_picture(common_ + "y.url");
     ASSERT_FALSE(plain.empty() || own == plain || own == web);
 
-    const struct { const char *what, *entry; uint8_t sources; const std::vector<COLORREF>& expected; } rows[] = {
+    const struct { const char* what; std::string entry; uint8_t sources; const std::vector<COLORREF>& expected; } rows[] = {
         {"a .lnk in both folders: the common one", "Programs\\x", source_user_lnk | source_common_lnk, own},
+        {"a name the code page cannot write, in such a folder", named, source_user_lnk, own},
         {"the user's .lnk against the common .url: the .url", "Programs\\y", source_user_lnk | source_common_url, web},
         {"only what the tree says exists is asked", "Programs\\x", source_user_lnk, plain},
         // The shell fails on the missing .url (and may leave a bogus handle): the .lnk still counts.
@@ -234,8 +249,8 @@ TEST_F(ItemBitmaps, EntriesShareTheBitmapOfTheirPictureAndRebuildsKeepOnlyTheLas
     EXPECT_EQ(live_image_count(), 10 + 1 + 1);
 }
 
-// Every picture but Suchen.bmp, from the current folder: the banner gets both icons 9 pixels in
-// from its corners, and only "Suchen" is left without a picture.
+// Every picture but Suchen.bmp, from the current folder (named beyond the ANSI code page): the
+// banner gets both icons 9 pixels in from its corners, and only "Suchen" is left without a picture.
 TEST_F(ItemBitmaps, GraphicsLoadFromTheCurrentFolderAndAMissingOneLeavesOnlyItsItem)
 {
     ASSERT_TRUE(test::make_folders(base_ + "Grafiken"));
@@ -246,12 +261,12 @@ TEST_F(ItemBitmaps, GraphicsLoadFromTheCurrentFolderAndAMissingOneLeavesOnlyItsI
                                                                           : test::bmp_bytes(13, 13, 8, RGB(0, 128, 0));
         ASSERT_TRUE(std::string(file.path) == "Grafiken\\Suchen.bmp" || test::write_file(base_ + file.path, bytes));
     }
-    char previous[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof previous, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(base_.c_str()));
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(test::wide(base_).c_str()));
     load_graphics();
     compose_banner();
-    SetCurrentDirectoryA(previous);
+    SetCurrentDirectoryW(previous);
 
     for (const auto& [x, y, colour] : {std::tuple{9, 9, red}, {40, 40, red}, {8, 9, white}, {259, 9, blue},
                                        {290, 40, blue}, {291, 9, white}})

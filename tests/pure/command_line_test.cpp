@@ -1,4 +1,4 @@
-// The command line handed to CreateProcessA and the folder the shell starts a file in.
+// The command line handed to CreateProcessW and the folder the shell starts a file in.
 
 #include <gtest/gtest.h>
 

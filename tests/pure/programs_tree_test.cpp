@@ -9,6 +9,7 @@
 
 #include "catalogue/programs_tree.h"
 #include "tests/pure/memory_fs.h"
+#include "tests/pure/windows_1252.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ std::string common(const std::string& relative) { return roots.common + relative
 
 TEST(ProgramsTreeText, SortsLikeTheRuntimesCaseBlindCompare)
 {
+    // Names the code page holds, in Windows-1252 as the compiler writes these literals.
     const struct {
         const char* a;
         const char* b;
@@ -30,10 +32,29 @@ TEST(ProgramsTreeText, SortsLikeTheRuntimesCaseBlindCompare)
         {"Programs\\Games", "Programs\\Games2"},            // a prefix first
         {"Programs\\\xC4pfel", "Programs\\\xE4pfel"},       // only A-Z fold
         {"Programs\\z", "Programs\\\xE9"},                  // unsigned bytes
+        {"Programs\\\x80", "Programs\\\xE9"},               // the code page's bytes, not the code points
+        {"Programs\\\x8A", "Programs\\\x9A"},               // only A-Z fold
     };
-    for (const auto& row : ascending) {
-        EXPECT_LT(compare_paths(row.a, row.b), 0) << row.a << " < " << row.b;
-        EXPECT_GT(compare_paths(row.b, row.a), 0) << row.b << " > " << row.a;
+    // Characters the code page lacks after all those it holds, by code point; a lone surrogate by
+    // its value; a byte that begins no character after every character. Rows in UTF-8.
+    using test::utf8;
+    const std::string beyond[][2] = {
+        {utf8(u8"Programs\\ÿ"), utf8(u8"Programs\\Łódź")},
+        {utf8(u8"Programs\\Ł"), utf8(u8"Programs\\ł")},  // no folding
+        {utf8(u8"Programs\\Ł"), utf8(u8"Programs\\ŁŁ")},  // a prefix first
+        {utf8(u8"Programs\\П"), utf8(u8"Programs\\中")},
+        {utf8(u8"Programs\\中"), "Programs\\\xED\xA0\x80"},    // a lone U+D800
+        {"Programs\\\xED\xB0\x80", utf8(u8"Programs\\😀")},  // a lone U+DC00, U+1F600
+        {utf8(u8"Programs\\\U0010FFFF"), "Programs\\\x80"},  // the last character, a stray byte
+        {"Programs\\\xC0\x80", "Programs\\\xFF"},            // overlong C0 80: two bytes by value
+    };
+    for (const auto& [a, b] : ascending) {
+        EXPECT_LT(compare_paths(test::utf8_of_1252(a), test::utf8_of_1252(b)), 0) << a << " < " << b;
+        EXPECT_GT(compare_paths(test::utf8_of_1252(b), test::utf8_of_1252(a)), 0) << b << " > " << a;
+    }
+    for (const auto& [a, b] : beyond) {
+        EXPECT_LT(compare_paths(a, b), 0) << a << " < " << b;
+        EXPECT_GT(compare_paths(b, a), 0) << b << " > " << a;
     }
     EXPECT_EQ(compare_paths("Programs\\Tools", "programs\\TOOLS"), 0);
 
@@ -49,6 +70,15 @@ TEST(ProgramsTreeText, SortsLikeTheRuntimesCaseBlindCompare)
 TEST(ProgramsTree, MergesBothRootsInOrderAndSkipsWhatIsNoShortcut)
 {
     const uint8_t ul = source_user_lnk, cl = source_common_lnk, uu = source_user_url, cu = source_common_url;
+    using test::utf8;
+    auto times = [](const char8_t* text, int count) {
+        std::string repeated;
+        for (int i = 0; i < count; ++i)
+            repeated += utf8(text);
+        return repeated;
+    };
+    // The user's Programs folder is 32 UTF-16 units long: a backslash, 223 more and ".lnk" make 260.
+    const std::string fits = times(u8"Ж", 223), beyond = times(u8"Ж", 222) + utf8(u8"😀");
     const struct {
         const char* what;
         std::vector<std::string> user, common, tree;
@@ -74,6 +104,16 @@ TEST(ProgramsTree, MergesBothRootsInOrderAndSkipsWhatIsNoShortcut)
         // The case-blind sort gives X, x, X: the second X, no neighbour of the first, goes all the same.
         {"an entry shows once when another spelling stands between its copies", {"X.lnk", "x.url"}, {"X.lnk"},
          {"", "X", "x"}, {0, ul | cl | uu, ul | cl | uu}},
+        // Names the code page lacks keep their place after all others, among themselves by code
+        // point; letters other than A-Z never fold, so Łódź and łódź stay two entries.
+        {"names in any script",
+         {utf8(u8"Łódź.lnk"), utf8(u8"Программа.lnk"), utf8(u8"Spiel 😀.lnk"), utf8(u8"Ελληνικά\\Πρόγραμμα.lnk")},
+         {utf8(u8"łódź.lnk"), utf8(u8"中文.url"), "Zebra.lnk"},
+         {"", utf8(u8"Spiel 😀"), "Zebra", utf8(u8"Łódź"), utf8(u8"łódź"), utf8(u8"Программа"), utf8(u8"中文"),
+          utf8(u8"Ελληνικά\\"), utf8(u8"Ελληνικά\\Πρόγραμμα")},
+         {0, ul, cl, ul, cl, ul, cu, 0, ul}},
+        // The limit counts UTF-16 units, two for a character beyond U+FFFF, not bytes.
+        {"paths of up to 260 characters", {fits + ".lnk", beyond + ".lnk"}, {}, {"", fits}, {0, ul}},
         {"no Programs folders", {}, {}, {""}, {0}},
         // An unresolved root would otherwise look for "Programs" in the current directory.
         {"roots left empty", {"Editor.lnk"}, {"Editor.lnk"}, {""}, {0}, {"", ""}},

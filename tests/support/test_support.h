@@ -1,7 +1,9 @@
 #pragma once
 // Helpers shared by the Win32 tests: files and folders, shortcuts, child processes, the Unix side
 // of the Wine machine, waiting while pumping messages, windows, synthetic input, and the GDI
-// objects a process holds.
+// objects a process holds. Names and paths are UTF-8, as the program holds them, and reach Windows
+// through its wide functions (converted here by Windows itself, apart from the program's own
+// converter); test::utf8(u8"...") writes one in the tests.
 
 #include <windows.h>
 
@@ -18,16 +20,36 @@
 #include <utility>
 #include <vector>
 
+#include "tests/pure/windows_1252.h"
 #include "toolkit/process.h"
 
 namespace test {
+
+inline std::wstring wide(const std::string& utf8_text)
+{
+    std::wstring text(utf8_text.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8_text.data(), static_cast<int>(utf8_text.size()),
+                                           text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+inline std::string utf8(const wchar_t* text, int length = -1)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string result(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+    if (length < 0 && !result.empty())
+        result.pop_back();  // the terminating zero
+    return result;
+}
 
 // The folder of the running program, ending in "\". Fixtures and Velmora.exe live there.
 
 inline std::string exe_folder()
 {
-    char path[MAX_PATH * 2] = {};
-    std::string folder(path, GetModuleFileNameA(nullptr, path, sizeof path));
+    wchar_t path[MAX_PATH * 2] = {};
+    const std::string folder = utf8(path, static_cast<int>(GetModuleFileNameW(nullptr, path, MAX_PATH * 2)));
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
@@ -99,25 +121,29 @@ inline bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms,
 }
 
 // A fresh empty folder below %TEMP%, ending in "\".
-inline std::string make_temp_folder(const char* prefix)
+inline std::string make_temp_folder(const std::string& prefix)
 {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
     static LONG counter;
     for (;;) {
-        char name[MAX_PATH * 2];
-        std::snprintf(name, sizeof name, "%s%s_%lu_%ld\\", temp, prefix, GetCurrentProcessId(),
-                      InterlockedIncrement(&counter));
-        if (CreateDirectoryA(name, nullptr))
+        const std::string name = utf8(temp) + prefix + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+                                 std::to_string(InterlockedIncrement(&counter)) + "\\";
+        if (CreateDirectoryW(wide(name).c_str(), nullptr))
             return name;
         if (GetLastError() != ERROR_ALREADY_EXISTS)
             return "";
     }
 }
 
+inline bool file_exists(const std::string& path)
+{
+    return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 inline bool write_file(const std::string& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -130,7 +156,7 @@ inline bool write_file(const std::string& path, const std::string& bytes)
 // The bytes of a file, "" when it is missing.
 inline std::string read_file(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -172,18 +198,19 @@ struct child_process {
 // Starts command_line in directory ("" for the current one). process is nullptr on failure.
 inline child_process start_process(const std::string& command_line, const std::string& directory = "")
 {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::string line = command_line;
+    std::wstring line = wide(command_line);
+    const std::wstring folder = wide(directory);
     child_process child;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         CloseHandle(info.hThread);
         child.process = info.hProcess;
         child.id = info.dwProcessId;
     } else {
-        std::printf("CreateProcessA failed with error %lu: %s\n", GetLastError(), command_line.c_str());
+        std::printf("CreateProcessW failed with error %lu: %s\n", GetLastError(), command_line.c_str());
     }
     return child;
 }
@@ -210,15 +237,13 @@ inline void end_process(child_process& child)
 }
 
 // The Unix side, for what Win32 cannot make: links to folders (Wine shows them as folders and
-// follows them, but its CreateSymbolicLinkA makes nothing), names outside Windows-1252.
+// follows them, but its CreateSymbolicLinkA makes nothing), names that end in a blank.
 inline std::string unix_path_of(const std::string& windows_path)  // "" outside Wine
 {
     using unix_name_function = char*(CDECL*)(const WCHAR*);
     auto to_unix = reinterpret_cast<unix_name_function>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    std::wstring wide(windows_path.size() + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, windows_path.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    char* unix_name = to_unix ? to_unix(wide.c_str()) : nullptr;
+    char* unix_name = to_unix ? to_unix(wide(windows_path).c_str()) : nullptr;
     if (!unix_name)
         return "";
     std::string result = unix_name;
@@ -243,21 +268,21 @@ inline bool run_unix_script(const std::string& script, DWORD timeout_ms = 60000)
     // From a file, which needs no quoting by the Windows rules as a command line would; the script
     // leaves a file "done" beside itself when it has run (Wine cannot wait for a Unix process).
     const std::string folder = make_temp_folder("velmora_unix");
-    std::string command_line = "sh \"" + unix_path_of(folder) + "/script\"";
-    STARTUPINFOA startup = {};
+    std::wstring command_line = wide("sh \"" + unix_path_of(folder) + "/script\"");
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     const bool ended =
         write_file(folder + "script", script + "\n: > \"$(dirname \"$0\")/done\"\n") &&
-        CreateProcessA("Z:\\bin\\sh", command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+        CreateProcessW(L"Z:\\bin\\sh", command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process) &&
-        wait_until([&] { return GetFileAttributesA((folder + "done").c_str()) != INVALID_FILE_ATTRIBUTES; }, timeout_ms, 10);
+        wait_until([&] { return file_exists(folder + "done"); }, timeout_ms, 10);
     for (HANDLE handle : {process.hThread, process.hProcess})
         if (handle)
             CloseHandle(handle);
     for (const char* name : {"script", "done"})
-        DeleteFileA((folder + name).c_str());
-    RemoveDirectoryA(folder.c_str());
+        DeleteFileW(wide(folder + name).c_str());
+    RemoveDirectoryW(wide(folder).c_str());
     return ended;
 }
 
@@ -277,7 +302,7 @@ inline bool make_folders(const std::string& path)
     std::string folder = path;
     while (folder.size() > 3 && folder.back() == '\\')
         folder.pop_back();
-    const int result = SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+    const int result = SHCreateDirectoryExW(nullptr, wide(folder).c_str(), nullptr);
     return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
 }
 
@@ -286,22 +311,20 @@ inline bool make_folders(const std::string& path)
 inline bool create_shortcut(const std::string& lnk_path, const std::string& target, const std::string& arguments,
                             const std::string& directory, const std::string& icon_file = "")
 {
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         return false;
-    link->SetPath(target.c_str());
-    link->SetArguments(arguments.c_str());
+    link->SetPath(wide(target).c_str());
+    link->SetArguments(wide(arguments).c_str());
     if (!directory.empty())
-        link->SetWorkingDirectory(directory.c_str());
+        link->SetWorkingDirectory(wide(directory).c_str());
     if (!icon_file.empty())
-        link->SetIconLocation(icon_file.c_str(), 0);
+        link->SetIconLocation(wide(icon_file).c_str(), 0);
     IPersistFile* file = nullptr;
     bool saved = false;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t wide[MAX_PATH * 2] = {};
-        MultiByteToWideChar(CP_ACP, 0, lnk_path.c_str(), -1, wide, MAX_PATH * 2);
-        saved = SUCCEEDED(file->Save(wide, TRUE));
+        saved = SUCCEEDED(file->Save(wide(lnk_path).c_str(), TRUE));
         file->Release();
     }
     link->Release();

@@ -224,24 +224,26 @@ inline std::string answer_error_box(const std::string& program)
     return answer;
 }
 
-// Copies file of the build's bin folder and the Grafiken folder into a fresh folder: that folder
+// Copies file of the build's bin folder and the Grafiken folder into a fresh folder whose name the
+// ANSI code page cannot write (Polish, Cyrillic, Chinese and a character beyond U+FFFF): that folder
 // ("\" at the end), or "" when a copy failed.
 inline std::string install_program(const char* file)
 {
-    const std::string folder = make_temp_folder("velmora_installed"), to = shell_quoted(unix_path_of(folder));
+    const std::string folder = make_temp_folder(utf8(u8"velmora_Łódź_Программа_中文_😀")),
+                      to = shell_quoted(unix_path_of(folder));
     const bool copied = !folder.empty() &&
                         run_unix_script("cp " + shell_quoted(unix_path_of(fixture_path(file))) + " " + to + " && cp -r " +
                                         shell_quoted(unix_path_of(exe_folder() + "Grafiken")) + " " + to) &&
-                        GetFileAttributesA((folder + "Grafiken").c_str()) != INVALID_FILE_ATTRIBUTES;
+                        file_exists(folder + "Grafiken");
     return copied ? folder : "";
 }
 
 // The Programs folder of the user's (CSIDL_STARTMENU) or all users' start menu, ending in "\".
 inline std::string programs_folder(int csidl)
 {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return std::string(path) + "\\Programs\\";
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return utf8(path) + "\\Programs\\";
 }
 
 // Removes everything below both Programs folders but what a fresh prefix holds there, on the Unix

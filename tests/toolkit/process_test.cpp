@@ -16,16 +16,18 @@ namespace {
 std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
 
 // Each test gets a fresh folder with a copy of record_launch.exe in a sub-folder whose name has a
-// blank, so that a missing quote would start nothing.
+// blank, so that a missing quote would start nothing, and letters the ANSI code page lacks.
 class RunProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
         CoInitialize(nullptr);  // the shell may be asked
         ASSERT_FALSE((folder_ = test::make_temp_folder("run_program")).empty());
-        ASSERT_TRUE(test::make_folders(folder_ + "Mein Programm"));
-        program_ = folder_ + "Mein Programm\\record_launch.exe";
-        ASSERT_TRUE(CopyFileA(test::fixture_path("record_launch.exe").c_str(), program_.c_str(), FALSE));
+        const std::string folder = test::utf8(u8"Mein Programm Łódź 中文");
+        ASSERT_TRUE(test::make_folders(folder_ + folder));
+        program_ = folder_ + folder + "\\record_launch.exe";
+        ASSERT_TRUE(CopyFileW(test::wide(test::fixture_path("record_launch.exe")).c_str(), test::wide(program_).c_str(),
+                              FALSE));
         log_ = in_quotes(folder_ + "launches.log");
     }
     void TearDown() override { test::remove_tree(folder_); }
@@ -40,10 +42,15 @@ protected:
 };
 
 // Exactly the command line built (the quoted file not quoted twice), in the directory given, shown
-// or hidden; and what cannot be started reports 0 and starts nothing.
+// or hidden; and what cannot be started reports 0 and starts nothing. The longest command line is
+// counted in UTF-16 units.
 TEST_F(RunProgram, StartsAProgramWithExactlyTheCommandLineBuiltOrReportsWhyNot)
 {
-    const std::string too_long = log_ + " " + std::string(32763 - program_.size() - log_.size(), 'x');
+    const std::size_t room = 32763 - test::wide(program_).size() - test::wide(log_).size();  // to the longest
+    const std::string too_long = log_ + " " + std::string(room, 'x');
+    std::string longest = log_ + " ";
+    for (std::size_t i = 1; i < room; ++i)
+        longest += test::utf8(u8"ü");  // two bytes, one unit
     const struct { const char* what; std::string file, parameters; uint32_t flags; } refused[] = {
         {"a missing program", folder_ + "fehlt.exe", "", 0},
         {"a missing shortcut", folder_ + "fehlt.lnk", "", 0},
@@ -62,6 +69,8 @@ TEST_F(RunProgram, StartsAProgramWithExactlyTheCommandLineBuiltOrReportsWhyNot)
     EXPECT_EQ(run_program(program_.c_str(), log_.c_str(), nullptr, run_hide), 1);
     EXPECT_NE(launch(2).find("cmdline=" + in_quotes(program_) + " " + log_ + "|cwd="), std::string::npos);
     EXPECT_NE(launch(2).find("|show=0"), std::string::npos) << "hidden";
+    EXPECT_EQ(run_program(program_.c_str(), longest.c_str(), nullptr, 0), 1);
+    EXPECT_NE(launch(3).find("cmdline=" + in_quotes(program_) + " " + longest + "|"), std::string::npos);
 }
 
 }  // namespace

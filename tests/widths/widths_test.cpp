@@ -1,10 +1,10 @@
 // test-lock: desktop
 // test-label: wow64
-// The 32-bit Velmora.exe, which users download and start, on 32-bit and on 64-bit Windows. On
-// 64-bit Windows it hands over to the 64-bit build beside it, which opens shortcuts as the desktop
-// does: one to a program that exists only in the 64-bit System32 starts it, where a 32-bit process
-// would look in SysWOW64 and start nothing. Without the 64-bit build, and on 32-bit Windows, the
-// 32-bit program runs itself.
+// The 32-bit Velmora.exe, which users download and start, on 32-bit and on 64-bit Windows, from a
+// folder whose name the ANSI code page cannot write. On 64-bit Windows it hands over to the 64-bit
+// build beside it, which opens shortcuts as the desktop does: one to a program that exists only in
+// the 64-bit System32 starts it, where a 32-bit process would look in SysWOW64 and start nothing.
+// Without the 64-bit build, and on 32-bit Windows, the 32-bit program runs itself.
 
 #include <windows.h>
 
@@ -34,10 +34,9 @@ std::string partner_bin()
     WCHAR* name = to_dos && *VELMORA_PARTNER_BIN ? to_dos(VELMORA_PARTNER_BIN) : nullptr;
     if (!name)
         return "";
-    char path[MAX_PATH * 2] = {};
-    WideCharToMultiByte(CP_ACP, 0, name, -1, path, sizeof path, nullptr, nullptr);
+    const std::string path = utf8(name);
     HeapFree(GetProcessHeap(), 0, name);
-    return std::string(path) + "\\";
+    return path + "\\";
 }
 
 // Running processes of Velmora's two builds.
@@ -72,9 +71,9 @@ protected:
         ASSERT_NO_FATAL_FAILURE(Scenario::SetUp());
         ASSERT_FALSE((partner_ = partner_bin()).empty())
             << "the 32-bit tests need -DVELMORA_PARTNER_BIN=<the 64-bit build's bin folder>";
-        ASSERT_NE(GetFileAttributesA((partner_ + "Velmora.exe").c_str()), INVALID_FILE_ATTRIBUTES) << partner_;
+        ASSERT_TRUE(file_exists(partner_ + "Velmora.exe")) << partner_;
         install("Velmora.exe");
-        shortcut(user_programs() + "Gew\xF6hnlich.lnk", "plain");
+        shortcut(user_programs() + utf8(u8"Gewöhnlich.lnk"), "plain");
     }
     void TearDown() override
     {
@@ -113,7 +112,7 @@ protected:
 
 TEST_F(Widths, TheSystemsOwnWidthServesAndOpensEveryShortcut)
 {
-    ASSERT_TRUE(CopyFileA((partner_ + "Velmora.exe").c_str(), (program_folder_ + "Velmora64.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(wide(partner_ + "Velmora.exe").c_str(), wide(program_folder_ + "Velmora64.exe").c_str(), FALSE));
     const bool wow64 = on_64_bit_windows();
     if (wow64) {
         // The 64-bit launch recorder, in the 64-bit System32 only (its Unix folder: no redirection).
@@ -141,8 +140,8 @@ TEST_F(Widths, Without64BitBuildThe32BitOneServes)
     for (const bool renamed_copy : {false, true}) {
         SCOPED_TRACE(renamed_copy ? "a 32-bit Velmora64.exe beside it" : "nothing beside it");
         if (renamed_copy) {
-            ASSERT_TRUE(CopyFileA((program_folder_ + "Velmora.exe").c_str(),
-                                  (program_folder_ + "Velmora64.exe").c_str(), FALSE));
+            ASSERT_TRUE(CopyFileW(wide(program_folder_ + "Velmora.exe").c_str(),
+                                  wide(program_folder_ + "Velmora64.exe").c_str(), FALSE));
         }
         remember_folders();
         ASSERT_NO_FATAL_FAILURE(start_and_follow(false));
@@ -155,21 +154,24 @@ TEST_F(Widths, Without64BitBuildThe32BitOneServes)
 }
 
 // The copy that serves works in the current folder that the 32-bit one was started in, where a
-// relative path names what it named for the 32-bit one.
+// relative path names what it named for the 32-bit one; a folder whose name the ANSI code page
+// cannot write, as the program's own.
 TEST_F(Widths, TheServingCopyWorksInTheFolderThe32BitOneWasStartedIn)
 {
     const bool wow64 = on_64_bit_windows();
     program_ = program_folder_ + "velmora_recording.exe";
-    ASSERT_TRUE(CopyFileA(fixture_path("velmora_recording.exe").c_str(), program_.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((partner_ + "velmora_recording.exe").c_str(),
-                          (program_folder_ + "velmora_recording64.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(wide(fixture_path("velmora_recording.exe")).c_str(), wide(program_).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(wide(partner_ + "velmora_recording.exe").c_str(),
+                          wide(program_folder_ + "velmora_recording64.exe").c_str(), FALSE));
+    const std::string folder = scratch_ + utf8(u8"Arbeit Łódź 中文\\");
+    ASSERT_TRUE(make_folders(folder));
     start_options options;
-    options.directory = scratch_;
+    options.directory = folder;
     ASSERT_NO_FATAL_FAILURE(start_and_follow(wow64, options));
     const std::vector<std::string> started = lines_containing(log(), "started ");
     ASSERT_FALSE(started.empty());
     EXPECT_EQ(started.back(), std::string("started ") + (wow64 ? "64" : "32") + "-bit in " +
-                                  scratch_.substr(0, scratch_.size() - 1));
+                                  folder.substr(0, folder.size() - 1));
     choose({0});
     EXPECT_TRUE(wait_for_launch("plain"));
 }
