@@ -3,7 +3,7 @@
 #include <string>
 
 #include "about/product.h"
-#include "presentation/item_bitmaps.h"
+#include "presentation/pictures.h"
 #include "toolkit/colour.h"
 #include "toolkit/control.h"
 #include "toolkit/date.h"
@@ -53,4 +53,14 @@ void open_about_window()
     create_hyperlink_control(email_link_control, 90, 200, 150, 20, email_address,
                              link_hover_colour, hyperlink_underline);
     create_button_control(close_button_control, 190, 220, 100, 20, "Schließen", 0);
+}
+
+void compose_banner()
+{
+    if (!start_drawing(image_output(banner_image)))
+        return;
+    // The icon files hold icons: anything else would not load as one.
+    draw_image(static_cast<HICON>(image_handle(banner_left_icon_image)), 9, 9, 32, 32);
+    draw_image(static_cast<HICON>(image_handle(banner_right_icon_image)), 259, 9, 32, 32);
+    stop_drawing();
 }

@@ -6,4 +6,7 @@ constexpr int homepage_link_control = 10;
 constexpr int email_link_control = 11;
 constexpr int close_button_control = 12;
 
+// Start-up, main thread, after load_graphics: draws the two icons onto the banner picture.
+void compose_banner();
+
 void open_about_window();

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "catalogue/menu_publication.h"
+#include "app/menu_publication.h"
 
 // For tests: told on the main thread when start-up hands over to the 64-bit build, when it finds
 // another copy running in the session, and when a press waited too long for its menu.
@@ -28,7 +28,6 @@ struct app_state {
     // it appears until it has closed), and a press on the button during that time closed it.
     bool menu_on_screen;
     bool menu_dismissed;
-    int32_t last_event;
     HHOOK mouse_hook;
     DWORD hook_renewed_at;               // GetTickCount of the last installation
     launch_table shown_launch;           // launch list of the menu shown last

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "catalogue/menu_publication.h"
+#include "app/menu_publication.h"
 
 // Opens every existing shortcut file of an entry path (UTF-8, as the tree holds it): user .lnk, all
 // users' .lnk, user .url, all users' .url, in this order. A root the shell could not resolve ("") is

@@ -57,8 +57,6 @@ BOOL platform_cursor_position(POINT* point)
     return GetCursorPos(point);
 }
 
-const session_operations* g_operations = &platform_session_operations;
-
 }  // namespace
 
 const session_operations platform_session_operations = {
@@ -67,12 +65,11 @@ const session_operations platform_session_operations = {
     platform_set_mouse_hook, platform_remove_mouse_hook, platform_cursor_position,
 };
 
-const session_operations& session_ops()
-{
-    return *g_operations;
+namespace session_seams {
+const session_operations* operations = &platform_session_operations;
 }
 
-void set_session_operations(const session_operations* operations)
+const session_operations& session_ops()
 {
-    g_operations = operations ? operations : &platform_session_operations;
+    return *session_seams::operations;
 }

@@ -31,5 +31,13 @@ struct session_operations {
 extern const session_operations platform_session_operations;
 
 const session_operations& session_ops();
-// Replaces the table (nullptr: back to the platform's). The table must outlive its use.
-void set_session_operations(const session_operations* operations);
+
+// The table in use, which tests replace.
+namespace session_seams {
+extern const session_operations* operations;
+}
+// For tests: replaces the table (nullptr: back to the platform's). The table must outlive its use.
+inline void set_session_operations(const session_operations* operations)
+{
+    session_seams::operations = operations ? operations : &platform_session_operations;
+}

@@ -29,7 +29,7 @@
 #include "app/placement.h"
 #include "app/session_ops.h"
 #include "app/app_state.h"
-#include "catalogue/menu_publication.h"
+#include "app/menu_publication.h"
 #include "toolkit/menu.h"
 #include "toolkit/process.h"
 
@@ -38,7 +38,6 @@ namespace {
 // Kept between calls: when the button cannot be measured the previous rectangle stays in use.
 RECT g_hook_button_rect;
 RECT g_placement_button_rect;
-DWORD g_press_limit_ms = pending_press_limit_ms;
 
 // A window of this thread: the menu, which may reach over the button.
 bool own_window(HWND window)
@@ -140,18 +139,17 @@ void serve_menu_request()
 {
     if (g_app.menu_requested.load() != 1)
         return;
-    if (GetTickCount() - g_app.requested_at > g_press_limit_ms) {
+    if (GetTickCount() - g_app.requested_at > start_button_seams::press_limit_ms) {
         g_app.menu_requested.store(0);
         if (g_app.observer && g_app.observer->press_dropped)
             g_app.observer->press_dropped();
         return;
     }
-    // A request made while a build is handed over stays pending and is served right after it.
-    if (rebuild_in_progress.load() == 0 && place_and_show_menu())
+    // A request made before a menu is on offer stays pending until the limit.
+    if (place_and_show_menu())
         g_app.menu_requested.store(0);  // presses made while the menu was open open no second one
 }
 
-void set_pending_press_limit(DWORD milliseconds)
-{
-    g_press_limit_ms = milliseconds;
+namespace start_button_seams {
+DWORD press_limit_ms = pending_press_limit_ms;
 }

@@ -22,8 +22,14 @@ void remove_start_button_hook();
 
 // Serves a pending request: shows menu 0 at the corner that the taskbar's edge selects, owned by
 // the main window, or drops a request that waited longer than the limit. Returns when the menu
-// has closed; a request that cannot be served yet (a build is being handed over) stays pending.
+// has closed; a request that cannot be served yet (no menu on offer) stays pending.
 void serve_menu_request();
 
-// For tests: the limit for presses instead of pending_press_limit_ms.
-void set_pending_press_limit(DWORD milliseconds);
+// The limit for presses in use: pending_press_limit_ms, or what a test sets.
+namespace start_button_seams {
+extern DWORD press_limit_ms;
+}
+inline void set_pending_press_limit(DWORD milliseconds)
+{
+    start_button_seams::press_limit_ms = milliseconds;
+}

@@ -12,7 +12,6 @@
 
 #include "app/velmora.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <string>
@@ -22,8 +21,11 @@
 #include "app/dispatch.h"
 #include "app/start_button.h"
 #include "app/wow64.h"
+#include "about/about_window.h"
+#include "app/menu_publication.h"
+#include "app/rebuild.h"
 #include "catalogue/watcher.h"
-#include "presentation/item_bitmaps.h"
+#include "presentation/pictures.h"
 #include "toolkit/control.h"
 #include "toolkit/heap.h"
 #include "toolkit/image.h"
@@ -46,7 +48,6 @@ void init_libraries()
     init_window_library();
     init_control_library();
     init_menu_library();
-    InitCommonControls();
     CoInitialize(nullptr);
 }
 
@@ -61,6 +62,7 @@ void init_libraries()
     // The watcher must have ended before what it uses goes, and before the process ends: the
     // system would end it wherever it stands, inside the shell and holding its locks, and then run
     // every DLL's detach code.
+    stop_rebuilds();
     const bool watcher_ended = stop_watcher(watcher_stop_timeout_ms);
     // The windows go before the pictures they show.
     close_all_windows();
@@ -78,11 +80,11 @@ void init_libraries()
 // One turn of the main loop; false once the loop should end.
 bool run_main_loop_turn()
 {
-    g_app.last_event = wait_event(static_cast<int32_t>(main_loop_wait_ms));
+    const int32_t event = wait_event(static_cast<int32_t>(main_loop_wait_ms));
 
     // The event goes first: a choice made in the menu that has just closed refers to that menu's
     // launch list, which showing the next menu would replace.
-    switch (g_app.last_event) {
+    switch (event) {
     case menu_event:
         dispatch_command(event_menu_item(),
                          g_app.shown_launch ? g_app.shown_launch : current_launch_list());
@@ -121,21 +123,22 @@ void tell(void (*app_observer::*event)())
         (g_app.observer->*event)();
 }
 
-const char* g_64_bit_build_file = build_64_bit_file;
-
 }  // namespace
+
+namespace velmora_seams {
+const char* build_64_bit_file = ::build_64_bit_file;
+}
 
 [[noreturn]] void velmora_main()
 {
     g_app.module = GetModuleHandleA(nullptr);
     heap_create_private();
     init_libraries();
-    reset_watcher();
 
     const int32_t version = os_version();
     // Where the program runs at all, and the other copy does the work. A refusal is this copy's.
     if (version == version_nt6_workstation && running_under_wow64() &&
-        start_sibling_program(g_64_bit_build_file)) {
+        start_sibling_program(velmora_seams::build_64_bit_file)) {
         tell(&app_observer::handed_to_64_bit_build);
         shut_down_process();
     }
@@ -161,7 +164,9 @@ const char* g_64_bit_build_file = build_64_bit_file;
     if (!open_main_window(g_app.start_button))
         shut_down_process();
 
-    start_watcher();
+    // Without a watcher there is never a menu: the program runs on and the Start button stays
+    // the shell's.
+    start_watcher(&rebuild_on_change);
     install_start_button_hook();
 
     while (run_main_loop_turn()) {
@@ -169,7 +174,3 @@ const char* g_64_bit_build_file = build_64_bit_file;
     shut_down_process();
 }
 
-void set_64_bit_build_file(const char* file_name)
-{
-    g_64_bit_build_file = file_name;
-}

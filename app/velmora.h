@@ -19,5 +19,12 @@ constexpr char session_claim_name[] = "Local\\Velmora-Startmenue";
 // The process: start-up, main loop, shutdown. Ends the process with exit code 0.
 [[noreturn]] void velmora_main();
 
-// For tests: the file name of the 64-bit build that the 32-bit one looks for beside itself.
-void set_64_bit_build_file(const char* file_name);
+// The file name of the 64-bit build that the 32-bit one looks for beside itself: build_64_bit_file,
+// or what a test sets.
+namespace velmora_seams {
+extern const char* build_64_bit_file;
+}
+inline void set_64_bit_build_file(const char* file_name)
+{
+    velmora_seams::build_64_bit_file = file_name;
+}

@@ -19,7 +19,7 @@
 
 #include "about/about_window.h"
 #include "bench/bench_support.h"
-#include "presentation/item_bitmaps.h"
+#include "presentation/pictures.h"
 #include "tests/support/test_support.h"
 #include "toolkit/control.h"
 #include "toolkit/image.h"

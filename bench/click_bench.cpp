@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "catalogue/watcher.h"
-#include "presentation/item_bitmaps.h"
+#include "app/rebuild.h"
+#include "presentation/pictures.h"
 #include "tests/support/soak.h"
 #include "tests/support/test_support.h"
 #include "tests/support/velmora_session.h"

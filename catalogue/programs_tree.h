@@ -28,15 +28,10 @@ struct folder_identity {
     uint64_t index;
 };
 
-constexpr int64_t probe_nothing = -1;
-constexpr int64_t probe_folder = -2;
-
 struct file_system_ops {
     // Lists the entries of folder matching "*.*", "." and ".." included: 0 when the folder could be
     // listed (possibly empty), -1 when it cannot be opened.
     int (*enumerate)(void* context, const std::string& folder, std::vector<directory_entry>* entries);
-    // -1 nothing there, -2 a folder, else the file's size.
-    int64_t (*probe)(void* context, const std::string& path);
     // false when the folder cannot be identified (it is then walked without the cycle test). Walks
     // ask only below a link: without one, no folder on a path can come round again.
     bool (*identify)(void* context, const std::string& folder, folder_identity* identity);

@@ -42,11 +42,6 @@ int enumerate_platform(void*, const std::string& folder, std::vector<directory_e
     return enumerate_directory(folder, entries);
 }
 
-int64_t probe_platform(void*, const std::string& path)
-{
-    return probe_path(path);
-}
-
 bool identify_folder(const std::string& folder, folder_identity* identity)
 {
     const std::wstring path = wide_from_utf8(folder);
@@ -157,6 +152,6 @@ int64_t probe_path(const std::string& path)
 
 const file_system_ops& platform_file_system()
 {
-    static const file_system_ops ops = {enumerate_platform, probe_platform, identify_platform, nullptr};
+    static const file_system_ops ops = {enumerate_platform, identify_platform, nullptr};
     return ops;
 }

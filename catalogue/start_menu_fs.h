@@ -18,6 +18,8 @@ programs_roots current_programs_roots();
 
 // 0 when listed (possibly empty), -1 when the folder cannot be opened.
 int enumerate_directory(const std::string& folder, std::vector<directory_entry>* entries);
+constexpr int64_t probe_nothing = -1;
+constexpr int64_t probe_folder = -2;
 // -1 when empty or nothing there, -2 a folder, else the file's size in bytes. Trailing "\" are
 // ignored; "C:" and "C:\" ask for the drive. A path beyond max_path_length (UTF-16 units) or with a
 // wildcard is -1.

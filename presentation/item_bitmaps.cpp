@@ -1,5 +1,5 @@
-// The pictures beside the start menu's items. Start-up loads the "Grafiken" files on the main
-// thread; every rebuild, on the watcher thread, renders the shell's small icons into fresh 16x16
+// The pictures beside the start menu's entries and folders. Every rebuild, on the watcher thread,
+// renders the shell's small icons into fresh 16x16
 // bitmaps and the folder bitmap, which then belong to the build (menu_publication.h releases
 // them with it).
 //
@@ -24,22 +24,6 @@
 #include "toolkit/image.h"
 #include "toolkit/numbered_table.h"
 #include "toolkit/wide.h"
-
-const graphics_file graphics_files[13] = {
-    {10, "Grafiken\\Abmelden.bmp"},
-    {11, "Grafiken\\Ausfuehren.bmp"},
-    {12, "Grafiken\\Herunterfahren.bmp"},
-    {13, "Grafiken\\Neustarten.bmp"},
-    {14, "Grafiken\\Ruhezustand.bmp"},
-    {15, "Grafiken\\Standby.bmp"},
-    {16, "Grafiken\\Suchen.bmp"},
-    {17, "Grafiken\\Wechseln.bmp"},
-    {18, "Grafiken\\Informationen.bmp"},
-    {19, "Grafiken\\Beenden.bmp"},
-    {20, "Grafiken\\Banner.bmp"},
-    {21, "Grafiken\\Quarnet-Logo.ico"},
-    {22, "Grafiken\\Velmora.ico"},
-};
 
 namespace {
 
@@ -175,22 +159,6 @@ void render_icon(int32_t image, HICON icon)
 }
 
 }  // namespace
-
-void load_graphics()
-{
-    for (const graphics_file& file : graphics_files)
-        load_image(file.image, file.path);
-}
-
-void compose_banner()
-{
-    if (!start_drawing(image_output(banner_image)))
-        return;
-    // The icon files hold icons: anything else would not load as one.
-    draw_image(static_cast<HICON>(image_handle(banner_left_icon_image)), 9, 9, 32, 32);
-    draw_image(static_cast<HICON>(image_handle(banner_right_icon_image)), 259, 9, 32, 32);
-    stop_drawing();
-}
 
 void begin_entry_bitmaps(const programs_roots& roots)
 {

@@ -1,8 +1,8 @@
 #pragma once
-// The pictures of the start menu: the command bitmaps and banner loaded from "Grafiken\" at
-// start-up, and for every build the folder bitmap and the entry bitmaps, made from the shell's
-// small icons of the entries' shortcuts. Entries whose icons are the same picture share one
-// bitmap, so a build holds as many bitmaps as it shows different pictures.
+// The pictures of a start menu's entries and folders: for every build the folder bitmap and the
+// entry bitmaps, made from the shell's small icons of the entries' shortcuts. Entries whose icons
+// are the same picture share one bitmap, so a build holds as many bitmaps as it shows different
+// pictures.
 
 #include <cstdint>
 #include <string>
@@ -14,21 +14,6 @@
 // at once: the one on screen, the one on offer and the one being made. So one build makes at most
 // this many different pictures; an entry whose picture would be one more shows none.
 constexpr int32_t max_pictures_per_build = 3000;
-constexpr int32_t banner_image = 20;
-constexpr int32_t banner_left_icon_image = 21;
-constexpr int32_t banner_right_icon_image = 22;
-
-struct graphics_file {
-    int32_t image;
-    const char* path;  // relative to the current directory
-};
-// Images 10 to 22 in number order.
-extern const graphics_file graphics_files[13];
-
-// Start-up, main thread, before the watcher starts.
-void load_graphics();
-void compose_banner();
-
 // Rebuild, watcher thread. A build's pictures begin with begin_entry_bitmaps, which names the
 // start-menu folders that fetch_entry_icon looks in, and end with take_entry_bitmaps.
 void begin_entry_bitmaps(const programs_roots& roots);

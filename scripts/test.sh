@@ -4,7 +4,8 @@
 #   2. the 32-bit Windows build with the release's compilers and options, its tests included; it
 #      must compile and link without a warning and import nothing that Windows XP SP3 lacks
 #      (scripts/check-imports.sh);
-#   3. the logic that needs no Windows, natively with AddressSanitizer and UBSan, and its tests;
+#   3. the layers' includes (scripts/check-layers.sh), and the logic that needs no Windows, natively
+#      with AddressSanitizer and UBSan, and its tests;
 #   4. the same logic under clang's libFuzzer, each harness of tests/fuzz for a bounded time
 #      (VELMORA_FUZZ_SECONDS, 20 by default; 0 skips the step), from its seeds in tests/fuzz/corpus;
 #   5. the 64-bit build's tests in a 64-bit Windows 7 prefix (Wine's 64-bit loader);
@@ -182,6 +183,7 @@ wine_tests "Tests under Wine: the 32-bit build in a 32-bit Windows XP prefix, th
   x86-winxp-32 --arch win32 --windows winxp -- "$build/x86" -L "$other_windows"
 
 begin_step "Native build of the Windows-free logic, with sanitizers"
+"$root/scripts/check-layers.sh"
 "$root/scripts/configure.sh" "$build/native" native -DVELMORA_SANITIZE=ON
 cmake --build "$build/native" -j "$jobs"
 ctest --test-dir "$build/native" --output-on-failure --no-tests=error -j "$jobs"

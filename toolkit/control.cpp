@@ -26,13 +26,11 @@ namespace {
 constexpr char control_number_property[] = "VelmoraControlNumber";  // number + 1
 constexpr int32_t table_slots = 50;
 constexpr LONG_PTR unregistered_id = -1;
-constexpr DWORD common_control_classes = 0x0B08;  // tab, date, extended combo box, internet
 
 constexpr DWORD image_style = WS_CHILD | WS_VISIBLE | SS_NOTIFY;      // 0x50000100
 constexpr DWORD text_style = WS_CHILD | WS_VISIBLE | WS_GROUP;        // 0x50020000
 constexpr DWORD hyperlink_style = WS_CHILD;                           // shown once complete
 constexpr DWORD button_style = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
-constexpr uint32_t text_client_edge = 0x20000;
 constexpr COLORREF hyperlink_ink = rgb(0, 0, 0);
 
 struct hyperlink_record {
@@ -45,7 +43,6 @@ struct hyperlink_record {
 struct control_slot;
 
 struct control_kind {
-    int32_t number;
     void (*release_hook)(control_slot* slot);  // when the control's window is destroyed
 };
 
@@ -72,10 +69,10 @@ void release_hyperlink(control_slot* slot)
     slot->link = nullptr;
 }
 
-constexpr control_kind button_kind = {1, nullptr};
-constexpr control_kind text_kind = {3, nullptr};
-constexpr control_kind image_kind = {9, nullptr};
-constexpr control_kind hyperlink_kind = {10, release_hyperlink};
+constexpr control_kind button_kind = {nullptr};
+constexpr control_kind text_kind = {nullptr};
+constexpr control_kind image_kind = {nullptr};
+constexpr control_kind hyperlink_kind = {release_hyperlink};
 
 control_slot* slot_of(HWND window, const control_kind* kind = nullptr)
 {
@@ -306,7 +303,8 @@ void init_control_library()
 {
     g_library.default_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     g_library.controls.init(table_slots, table_slots);
-    INITCOMMONCONTROLSEX classes = {sizeof classes, common_control_classes};
+    // The buttons and static controls of version 6, which the manifest asks for.
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
 }
 
@@ -331,9 +329,7 @@ HWND create_image_control(int32_t number, int x, int y, int width, int height, H
 HWND create_text_control(int32_t number, int x, int y, int width, int height, const char* text,
                          uint32_t flags)
 {
-    DWORD ex_style = (flags & text_client_edge) ? WS_EX_CLIENTEDGE : 0;
-    HWND window =
-        make_control_window(number, "Static", text ? text : "", text_style | flags, ex_style, x, y, width, height);
+    HWND window = make_control_window(number, "Static", text ? text : "", text_style | flags, 0, x, y, width, height);
     return window && register_control(number, window, &text_kind) ? window : nullptr;
 }
 

@@ -34,7 +34,6 @@ output_record g_output;
 struct drawing_state {
     HDC dc;  // nullptr while no drawing is in progress
     void (*release)(HDC dc);
-    colour_value front;
     HGDIOBJ previous_pen;
     HGDIOBJ previous_brush;
 };
@@ -352,19 +351,18 @@ drawing_target image_output(int32_t number)
         return {};
     }
     g_output = {dc, displaced};
-    return {image_target_kind, dc, release_output};
+    return {dc, release_output};
 }
 
 HDC start_drawing(const drawing_target& target)
 {
     stop_drawing();
-    if (!target.kind || !target.dc)
+    if (!target.dc)
         return nullptr;
     g_drawing.dc = target.dc;
     g_drawing.release = target.release;
     g_drawing.previous_brush = SelectObject(target.dc, g_default_brush);
     g_drawing.previous_pen = SelectObject(target.dc, g_default_pen);
-    g_drawing.front = rgb(0, 0, 0);
     SetTextColor(target.dc, rgb(0, 0, 0));
     return target.dc;
 }
@@ -385,22 +383,10 @@ void draw_box(int x, int y, int width, int height, colour_value colour)
     HDC dc = g_drawing.dc;
     if (!dc)
         return;
-    if (width == 1 && height == 1) {
-        SetPixelV(dc, x, y, static_cast<COLORREF>(colour));
-        return;
-    }
-    HPEN pen = nullptr;
-    HBRUSH brush = nullptr;
-    HGDIOBJ displaced_pen = nullptr;
-    HGDIOBJ displaced_brush = nullptr;
-    if (colour != g_drawing.front) {
-        pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour));
-        brush = CreateSolidBrush(static_cast<COLORREF>(colour));
-        if (pen)
-            displaced_pen = SelectObject(dc, pen);
-        if (brush)
-            displaced_brush = SelectObject(dc, brush);
-    }
+    HPEN pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour));
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));
+    HGDIOBJ displaced_pen = pen ? SelectObject(dc, pen) : nullptr;
+    HGDIOBJ displaced_brush = brush ? SelectObject(dc, brush) : nullptr;
     // A one-pixel pen of the fill colour: the box covers x to x + width - 1, y to y + height - 1.
     Rectangle(dc, x, y, x + width, y + height);
     if (pen) {

@@ -9,11 +9,8 @@
 
 #include "toolkit/colour.h"
 
-constexpr int32_t image_target_kind = 2;
-
-// What image_output hands to start_drawing. kind 0 means no target.
+// What image_output hands to start_drawing; dc nullptr means no target.
 struct drawing_target {
-    int32_t kind;
     HDC dc;
     void (*release)(HDC dc);
 };

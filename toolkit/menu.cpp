@@ -13,7 +13,6 @@ namespace {
 
 struct menu_record {
     HMENU menu;
-    HWND owner;  // the window that shows the menu as its menu bar, if any
 };
 
 // The one process-wide builder. Used by one thread at a time (the change watcher in this program).
@@ -28,9 +27,6 @@ struct menu_builder {
 
 numbered_table<menu_record> g_menus;
 menu_builder g_builder;
-foreground_request g_request_foreground = SetForegroundWindow;
-menu_creator g_create_popup = CreatePopupMenu;
-menu_creator g_create_submenu = CreateMenu;
 
 menu_record* find_menu(int32_t number)
 {
@@ -53,7 +49,7 @@ void forget_builder_menu(int32_t number)
 // of the foreground window's thread for the one call, this thread may take it over.
 void bring_to_foreground(HWND window)
 {
-    if (!window || g_request_foreground(window))
+    if (!window || menu_seams::request_foreground(window))
         return;
     HWND foreground = GetForegroundWindow();
     const DWORD foreground_thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
@@ -69,7 +65,25 @@ void bring_to_foreground(HWND window)
         SetForegroundWindow(window);
 }
 
+// Takes the menu out of the table without destroying it.
+HMENU detach_menu(int32_t number)
+{
+    menu_record* record = find_menu(number);
+    if (!record)
+        return nullptr;
+    HMENU menu = record->menu;
+    forget_builder_menu(number);
+    g_menus.release(number);
+    return menu;
+}
+
 }  // namespace
+
+namespace menu_seams {
+menu_creator create_popup = CreatePopupMenu;
+menu_creator create_submenu = CreateMenu;
+foreground_request request_foreground = SetForegroundWindow;
+}  // namespace menu_seams
 
 void init_menu_library()
 {
@@ -80,7 +94,7 @@ void init_menu_library()
 intptr_t create_popup_menu(int32_t number)
 {
     free_menu(number);
-    HMENU menu = g_create_popup();
+    HMENU menu = menu_seams::create_popup();
     if (!menu)
         return 0;
     int32_t claimed = number;
@@ -90,7 +104,6 @@ intptr_t create_popup_menu(int32_t number)
         return 0;
     }
     record->menu = menu;
-    record->owner = nullptr;
     // A new menu has no enclosing menus: stale handles of an unbalanced earlier build must not be
     // popped back as targets.
     g_builder.current = claimed;
@@ -126,7 +139,7 @@ HMENU open_submenu_utf8(std::string_view caption)
     if (!g_builder.target || g_builder.depth >= max_menu_depth)
         return nullptr;
     wide_into(&g_builder.caption, caption);
-    HMENU submenu = g_create_submenu();
+    HMENU submenu = menu_seams::create_submenu();
     if (!submenu) {
         g_builder.failed = true;
         return nullptr;
@@ -171,12 +184,6 @@ int32_t live_menu_count()
     return count;
 }
 
-void set_menu_creators(menu_creator popup, menu_creator submenu)
-{
-    g_create_popup = popup ? popup : CreatePopupMenu;
-    g_create_submenu = submenu ? submenu : CreateMenu;
-}
-
 void disable_menu_item(int32_t number, UINT id, int32_t state)
 {
     if (menu_record* record = find_menu(number))
@@ -197,11 +204,6 @@ BOOL show_popup_menu(HMENU menu, HWND owner, int x, int y, uint32_t alignment)
     return result;
 }
 
-void set_foreground_request(foreground_request request)
-{
-    g_request_foreground = request ? request : SetForegroundWindow;
-}
-
 HMENU menu_handle(int32_t number)
 {
     menu_record* record = find_menu(number);
@@ -213,8 +215,6 @@ void free_menu(int32_t number)
     menu_record* record = find_menu(number);
     if (!record)
         return;
-    if (record->owner && GetMenu(record->owner) == record->menu)
-        SetMenu(record->owner, nullptr);
     DestroyMenu(record->menu);  // and every submenu appended to it
     forget_builder_menu(number);
     g_menus.release(number);
@@ -243,13 +243,3 @@ HMENU move_menu(int32_t from, int32_t to)
     return replaced;
 }
 
-HMENU detach_menu(int32_t number)
-{
-    menu_record* record = find_menu(number);
-    if (!record)
-        return nullptr;
-    HMENU menu = record->menu;
-    forget_builder_menu(number);
-    g_menus.release(number);
-    return menu;
-}

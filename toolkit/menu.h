@@ -37,10 +37,6 @@ bool menu_build_failed();
 // Live menus of the table, under any number.
 int32_t live_menu_count();
 
-// What the library calls to make a popup menu and a submenu: CreatePopupMenu and CreateMenu, or
-// stand-ins by which a test makes the system refuse (nullptr: back to the platform's).
-using menu_creator = HMENU(WINAPI*)();
-void set_menu_creators(menu_creator popup, menu_creator submenu);
 
 void disable_menu_item(int32_t number, UINT id, int32_t state);
 
@@ -52,15 +48,32 @@ void disable_menu_item(int32_t number, UINT id, int32_t state);
 constexpr uint32_t menu_opens_left = 1;  // (x, y) is on the menu's right edge
 constexpr uint32_t menu_opens_up = 2;    // (x, y) is on the menu's bottom edge
 BOOL show_popup_menu(HMENU menu, HWND owner, int x, int y, uint32_t alignment = 0);
-// What show_popup_menu asks first for the foreground: SetForegroundWindow, or a stand-in by which a
-// test makes the system refuse it, as Windows does to a process that did not get the last input.
-using foreground_request = BOOL(WINAPI*)(HWND window);
-void set_foreground_request(foreground_request request);
 
 HMENU menu_handle(int32_t number);
 void free_menu(int32_t number);
-// Takes the menu out of the table without destroying it; the caller destroys it later.
-HMENU detach_menu(int32_t number);
 // Moves the menu under from to the number to, which may be built on further. The menu that to
 // held is taken out of the table and handed back, for the caller to destroy; nullptr for none.
 HMENU move_menu(int32_t from, int32_t to);
+
+// What the library calls to make a popup menu and a submenu (CreatePopupMenu, CreateMenu), and what
+// show_popup_menu asks first for the foreground (SetForegroundWindow). Tests put stand-ins there by
+// which the system refuses, as Windows 7 does beyond a process's USER objects or to a process that
+// did not get the last input; the program only reads them.
+using menu_creator = HMENU(WINAPI*)();
+using foreground_request = BOOL(WINAPI*)(HWND window);
+namespace menu_seams {
+extern menu_creator create_popup;
+extern menu_creator create_submenu;
+extern foreground_request request_foreground;
+}  // namespace menu_seams
+
+// For tests (nullptr: back to the platform's).
+inline void set_menu_creators(menu_creator popup, menu_creator submenu)
+{
+    menu_seams::create_popup = popup ? popup : CreatePopupMenu;
+    menu_seams::create_submenu = submenu ? submenu : CreateMenu;
+}
+inline void set_foreground_request(foreground_request request)
+{
+    menu_seams::request_foreground = request ? request : SetForegroundWindow;
+}

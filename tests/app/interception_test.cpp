@@ -11,7 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/start_button.h"
-#include "catalogue/menu_publication.h"
+#include "app/menu_publication.h"
 #include "tests/support/scenario.h"
 #include "toolkit/process.h"
 
@@ -183,24 +183,22 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     CloseHandle(hold);
 }
 
-// A press waits while a build is handed over, but no more than the limit: a menu that came
-// seconds later would take the keyboard from whatever the user went on to, and a letter typed there
-// would choose one of its items. Served here in this process, with a hand-over under way.
+// A press waits for a menu to show, but no more than the limit: a menu that came seconds later
+// would take the keyboard from whatever the user went on to, and a letter typed there would choose
+// one of its items. Served here in this process, before any menu is on offer.
 int g_presses_dropped;
-TEST(PendingPress, WaitsForAHandOverUnlessOlderThanTheLimit)
+TEST(PendingPress, WaitsForAMenuUnlessOlderThanTheLimit)
 {
     const app_observer observer = {nullptr, nullptr, [] { ++g_presses_dropped; }};
     g_app.observer = &observer;
-    rebuild_in_progress.store(1);
     g_app.menu_requested.store(1);
     g_app.requested_at = GetTickCount();
     serve_menu_request();
-    EXPECT_EQ(g_app.menu_requested.load(), 1) << "the press was not kept for the hand-over";
+    EXPECT_EQ(g_app.menu_requested.load(), 1) << "the press was not kept for the menu";
     g_app.requested_at = GetTickCount() - pending_press_limit_ms - 1;
     serve_menu_request();
     EXPECT_EQ(g_app.menu_requested.load(), 0);
     EXPECT_EQ(g_presses_dropped, 1);
-    rebuild_in_progress.store(0);
     g_app.observer = nullptr;
 }
 

@@ -12,7 +12,8 @@
 #include <cstdio>
 #include <string>
 
-#include "catalogue/menu_publication.h"
+#include "app/menu_publication_state.h"
+#include "app/rebuild.h"
 #include "catalogue/watcher.h"
 #include "tests/support/velmora_session.h"
 #include "toolkit/image.h"
@@ -97,12 +98,11 @@ protected:
     void SetUp() override
     {
         reset_menu_publication();
-        reset_watcher();
         g_handed_over = 0;
         g_discarded = 0;
         ResetEvent(g_building);
         set_watch_interval(600000);  // no second pass while a test runs
-        ASSERT_TRUE(start_watcher());
+        ASSERT_TRUE(start_watcher(&rebuild_on_change));
         ASSERT_EQ(WaitForSingleObject(g_building, 60000), WAIT_OBJECT_0) << "the first pass builds at once";
     }
     void TearDown() override

@@ -13,9 +13,11 @@
 #include <tuple>
 #include <vector>
 
-#include "catalogue/menu_publication.h"
+#include "about/about_window.h"
+#include "app/menu_publication_state.h"
 #include "presentation/commands.h"
 #include "presentation/item_bitmaps.h"
+#include "presentation/pictures.h"
 #include "presentation/menu_assembly.h"
 #include "tests/support/image_files.h"
 #include "tests/support/test_support.h"

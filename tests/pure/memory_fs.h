@@ -21,7 +21,7 @@ public:
         nodes_[find(path + "\\", true)].link = find(target, false);
     }
 
-    file_system_ops ops() { return {enumerate, probe, identify, this}; }
+    file_system_ops ops() { return {enumerate, identify, this}; }
 
     bool reverse_listings = false;
     int enumerations = 0;
@@ -78,12 +78,6 @@ private:
         for (int c : children)
             entries->push_back({fs->nodes_[c].name, fs->nodes_[fs->target(c)].folder, fs->nodes_[c].link >= 0});
         return 0;
-    }
-    static int64_t probe(void* context, const std::string& path)
-    {
-        auto* fs = static_cast<memory_fs*>(context);
-        int n = fs->find(path, false);
-        return n < 0 ? probe_nothing : fs->nodes_[n].folder ? probe_folder : 100;
     }
     static bool identify(void* context, const std::string& folder, folder_identity* identity)
     {

@@ -11,7 +11,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -24,8 +23,6 @@ using launch_table = std::shared_ptr<const path_list>;
 constexpr int32_t start_menu_number = 0;
 constexpr int32_t folder_bitmap_image = 1;
 
-// 1 while a finished build is being handed over; the main loop does not show the menu then.
-extern std::atomic<int32_t> rebuild_in_progress;
 // true from the first hand-over on: a menu of ours is on offer. For the mouse hook, which must
 // never wait for a lock.
 bool menu_on_offer();
@@ -52,8 +49,8 @@ struct shown_menu {
     HMENU menu;           // the menu on offer
     launch_table launch;  // the launch list that belongs to menu
 };
-// false while a build is being handed over, or before the first one has been handed over: nothing
-// may be shown now.
+// false before the first build has been handed over: nothing may be shown yet. A hand-over under
+// way is waited for (it only swaps handles).
 bool begin_showing(shown_menu* shown);
 void end_showing();  // releases the builds that were replaced while the menu was up
 launch_table current_launch_list();
@@ -61,6 +58,3 @@ launch_table current_launch_list();
 // Shutdown: no rebuild begins or is handed over after this call, and a running one is cut short
 // at its next check of rebuild_cancelled.
 void stop_rebuilds();
-
-// For tests: forget every state, as at start-up.
-void reset_menu_publication();

@@ -1,0 +1,127 @@
+#include "app/menu_publication.h"
+
+#include <utility>
+
+#include "app/menu_publication_state.h"
+#include "toolkit/image.h"
+#include "toolkit/menu.h"
+
+std::atomic<bool> g_menu_offered{false};
+critical_section g_publication_lock;
+publication_state g_publication;
+
+namespace {
+
+
+void release(HMENU menu, const std::vector<HANDLE>& pictures)
+{
+    if (menu)
+        DestroyMenu(menu);  // and every submenu appended to it
+    for (HANDLE picture : pictures)
+        release_image_handle(picture);
+}
+
+}  // namespace
+
+bool menu_on_offer()
+{
+    return g_menu_offered.load();
+}
+
+bool rebuild_cancelled()
+{
+    exclusive_lock lock(&g_publication_lock);
+    return g_publication.rebuilds_stopped;
+}
+
+bool hand_over(menu_build* build)
+{
+    auto launch = std::make_shared<const path_list>(std::move(build->launch));
+    HMENU replaced_menu = nullptr;
+    std::vector<HANDLE> replaced_pictures;
+    {
+        exclusive_lock lock(&g_publication_lock);
+        if (g_publication.rebuilds_stopped)
+            return false;
+        // Room for everything the swap moves, taken before it begins: from here on nothing throws,
+        // so the swap is never left half-done.
+        const std::size_t moving = g_publication.offered_pictures.size() + 1;
+        replaced_pictures.reserve(moving);
+        g_publication.retired_pictures.reserve(g_publication.retired_pictures.size() + moving);
+        g_publication.retired_menus.reserve(g_publication.retired_menus.size() + 1);
+
+        replaced_menu = move_menu(build->menu, start_menu_number);
+        g_publication.offered_menu = menu_handle(start_menu_number);
+        HANDLE replaced_folder = build->folder_bitmap ? move_image(build->folder_bitmap, folder_bitmap_image)
+                                                      : detach_image(folder_bitmap_image);
+        for (int32_t picture : std::exchange(g_publication.offered_pictures, std::move(build->pictures)))
+            replaced_pictures.push_back(detach_image(picture));
+        replaced_pictures.push_back(replaced_folder);
+        g_publication.launch = std::move(launch);
+        *build = menu_build{};
+        // Only the build on screen waits for its menu to close. Builds handed over and replaced
+        // while that menu stays open were never shown; kept as well, they would pile up.
+        const bool on_screen = g_publication.menu_on_screen && replaced_menu && replaced_menu == g_publication.shown_menu;
+        if (on_screen) {
+            g_publication.retired_menus.push_back(std::exchange(replaced_menu, nullptr));
+            g_publication.retired_pictures.insert(g_publication.retired_pictures.end(), replaced_pictures.begin(),
+                                            replaced_pictures.end());
+            replaced_pictures.clear();
+        }
+        if (g_publication.offered_menu)
+            g_menu_offered.store(true);
+    }
+    release(replaced_menu, replaced_pictures);
+    return true;
+}
+
+void discard_build(menu_build* build)
+{
+    if (build->menu)
+        free_menu(build->menu);
+    for (int32_t picture : build->pictures)
+        free_image(picture);
+    if (build->folder_bitmap)
+        free_image(build->folder_bitmap);
+    *build = menu_build{};
+}
+
+bool begin_showing(shown_menu* shown)
+{
+    exclusive_lock lock(&g_publication_lock);
+    if (!g_publication.offered_menu)
+        return false;
+    g_publication.menu_on_screen = true;
+    g_publication.shown_menu = g_publication.offered_menu;
+    shown->menu = g_publication.offered_menu;
+    shown->launch = g_publication.launch;
+    return true;
+}
+
+void end_showing()
+{
+    std::vector<HMENU> menus;
+    std::vector<HANDLE> pictures;
+    {
+        exclusive_lock lock(&g_publication_lock);
+        g_publication.menu_on_screen = false;
+        g_publication.shown_menu = nullptr;
+        menus.swap(g_publication.retired_menus);
+        pictures.swap(g_publication.retired_pictures);
+    }
+    for (HMENU menu : menus)
+        release(menu, {});
+    release(nullptr, pictures);
+}
+
+launch_table current_launch_list()
+{
+    exclusive_lock lock(&g_publication_lock);
+    return g_publication.launch;
+}
+
+void stop_rebuilds()
+{
+    exclusive_lock lock(&g_publication_lock);
+    g_publication.rebuilds_stopped = true;
+}
