@@ -1,9 +1,8 @@
 // test-lock: desktop
-// The road of one click, driven with SendInput from this process: a left press on the Start button,
-// swallowed by Velmora's mouse hook, opens the menu at the corner the taskbar's edge selects (every
-// edge is a row of tests/pure/placement_test.cpp); everything else goes on to the windows and hooks
-// it was meant for, a window lying over the button and, while no menu is on offer, the shell's
-// button among them. The hook heals where Windows 7 is strict; rebuilds never keep a click waiting.
+// The road of one click, driven with SendInput: a left press on the Start button opens the menu;
+// everything else goes on to the windows and hooks it was meant for, a window lying over the button
+// and, while no menu is on offer, the shell's button among them. The hook heals where Windows 7 is
+// strict; rebuilds never keep a click waiting.
 
 #include <atomic>
 
@@ -98,8 +97,7 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     start_with_menu();
     const int x = (button_.left + button_.right) / 2, y = (button_.top + button_.bottom) / 2;
 
-    // A left press on it is swallowed: neither the button nor the other hook sees it; the release
-    // that follows reaches the button.
+    // A left press on it is swallowed, the release that follows is not.
     move_mouse(x, y);
     mouse_button(true);
     ASSERT_TRUE(wait_for_menu(true, 30000));
@@ -109,8 +107,6 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     EXPECT_EQ(presses_at_shell(), 0);
     EXPECT_EQ(g_other_hook_presses.load(), 0);
 
-    // A right click on it reaches the button and opens nothing; a left click elsewhere reaches the
-    // other hook.
     click(x, y, true);
     EXPECT_TRUE(wait_for_lines(session_.shell_log, "button WM_RBUTTONUP", 1, 30000));
     EXPECT_EQ(count_lines(session_.shell_log, "button WM_RBUTTONDOWN"), 1);
@@ -130,10 +126,9 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     CloseHandle(ready);
 }
 
-// The watcher builds a new menu beside the one on offer. A click during the first build goes on to
-// the shell's button, whose own menu is better than none; a click during a later one opens the
-// menu on offer at once, and a choice in it starts what it showed; the first click after the
-// hand-over shows the new menu. Rebuilds are held here until the test lets them go on.
+// A click during the first build goes on to the shell's button, whose own menu is better than none;
+// during a later one it opens the menu on offer at once, and a choice in it starts what it showed;
+// the first click after the hand-over shows the new menu.
 TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewMenu)
 {
     shortcut(user_programs() + "Alt.lnk", "alt");
@@ -169,8 +164,7 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     EXPECT_EQ(menus_shown(), 3);
     EXPECT_EQ(launches(), 2);
 
-    // A rebuild that does not end keeps shutdown waiting a few seconds at most; the exit code is
-    // 0 all the same.
+    // A rebuild that does not end keeps shutdown waiting a few seconds at most.
     shortcut(user_programs() + "Drei.lnk", "drei");
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 3, 30000));
     EXPECT_EQ(close_velmora(session_, 60000), 0);
@@ -268,9 +262,8 @@ TEST_F(Interception, StartClosesTheOpenMenuAndTheNextPressOpensItAgain)
     EXPECT_EQ(menus_shown(), 2);
 }
 
-// Windows 7 removes a hook that once answered too slowly and never says so; the foreground may be
-// refused to a process whose window did not get the last input. The recording build does both to
-// the program, as Windows would: the menu still gets the keyboard and closes on a click elsewhere,
+// Windows 7 silently removes a hook that once answered too slowly, and may refuse the foreground;
+// the recording build does both: the menu still gets the keyboard and closes on a click elsewhere,
 // the hook is back within seconds, and every action is followed by a fresh hook.
 TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
 {

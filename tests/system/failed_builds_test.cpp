@@ -43,8 +43,8 @@ protected:
         EXPECT_EQ(now.menus, 1);
         EXPECT_EQ(now.table, 1) << "a menu of the discarded build is left";
     }
-    // The menu on offer opens and its entry starts; then the next build, let go, shows the change.
-    // folders: the folders of Programs, in their order.
+    // The menu on offer opens and starts; then the next build, let go, shows the change. folders:
+    // the folders of Programs, in their order.
     void expect_old_menu_then_new(std::vector<std::string> folders = {"Administrative Tools", "StartUp"})
     {
         choose({0});

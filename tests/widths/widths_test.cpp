@@ -75,8 +75,7 @@ protected:
         if (!only_64_bit_.empty())
             run_unix_script("rm -f " + shell_quoted(only_64_bit_));
     }
-    // Starts Velmora.exe beside the fake taskbar and takes over the process that ends up serving:
-    // the 64-bit copy when the 32-bit one handed over to it. Its main window is the only one.
+    // Starts Velmora.exe beside the fake taskbar and takes over the process that ends up serving.
     void start_and_follow(bool hands_over, const start_options& options = {})
     {
         ASSERT_TRUE(start_fake_shell(session_) && launch_velmora(session_, program_, options));
