@@ -1,19 +1,15 @@
 // test-lock: desktop
-// The road of one click, driven with SendInput from this process: a left press on the Start button,
-// swallowed by Velmora's mouse hook, opens the menu at the corner the taskbar's edge selects (every
-// edge is a row of tests/pure/placement_test.cpp); everything else goes on to the windows and hooks
-// it was meant for, a window lying over the button and, while no menu is on offer, the shell's
-// button among them. The hook heals where Windows 7 is strict; rebuilds never keep a click waiting.
+// The road of one click, driven with SendInput: a left press on the Start button opens the menu;
+// everything else goes on to the windows and hooks it was meant for, a window lying over the button
+// and, while no menu is on offer, the shell's button among them. The hook heals where Windows 7 is
+// strict; rebuilds never keep a click waiting.
 
 #include <atomic>
-#include <string>
-#include <vector>
 
 #include "app/app_state.h"
 #include "app/start_button.h"
 #include "app/menu_publication.h"
 #include "tests/support/scenario.h"
-#include "toolkit/process.h"
 
 namespace {
 
@@ -27,26 +23,25 @@ protected:
         ASSERT_TRUE(start_fake_shell(session_));
         GetWindowRect(fake_start_button(), &button_);
     }
-    int shell_lines(const char* text) { return count_lines(session_.shell_log, text); }
     int presses_at_shell() { return shell_presses(session_.shell_log); }
-    // The action's line (the last one that begins with action) is followed by a fresh hook: one
-    // installed, then the one before removed.
+    // The last line that begins with action is followed by a fresh hook: one installed, then the
+    // one before removed.
     void expect_fresh_hook_after(const std::string& action)
     {
         std::vector<std::string> hooks;
         EXPECT_TRUE(wait_until([&] {
             hooks.clear();
             for (const std::string& line : read_lines(log())) {
-                if (line.rfind(action, 0) == 0)
+                if (line.starts_with(action))
                     hooks = {""};
-                else if (!hooks.empty() && line.rfind("hook ", 0) == 0)
+                else if (!hooks.empty() && line.starts_with("hook "))
                     hooks.push_back(line);
             }
             return hooks.size() >= 3;
         }, 30000)) << action;
         ASSERT_GE(hooks.size(), 3u) << action;
-        EXPECT_EQ(hooks[1].rfind("hook installed ", 0), 0u) << action;
-        EXPECT_TRUE(hooks[2].rfind("hook removed ", 0) == 0 && hooks[2].find(" ok") != std::string::npos) << action;
+        EXPECT_TRUE(hooks[1].starts_with("hook installed ")) << action;
+        EXPECT_TRUE(hooks[2].starts_with("hook removed ") && hooks[2].ends_with(" ok")) << action;
     }
 
     RECT button_ = {};
@@ -102,8 +97,7 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     start_with_menu();
     const int x = (button_.left + button_.right) / 2, y = (button_.top + button_.bottom) / 2;
 
-    // A left press on it is swallowed: neither the button nor the other hook sees it; the release
-    // that follows reaches the button.
+    // A left press on it is swallowed, the release that follows is not.
     move_mouse(x, y);
     mouse_button(true);
     ASSERT_TRUE(wait_for_menu(true, 30000));
@@ -113,11 +107,9 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     EXPECT_EQ(presses_at_shell(), 0);
     EXPECT_EQ(g_other_hook_presses.load(), 0);
 
-    // A right click on it reaches the button and opens nothing; a left click elsewhere reaches the
-    // other hook.
     click(x, y, true);
     EXPECT_TRUE(wait_for_lines(session_.shell_log, "button WM_RBUTTONUP", 1, 30000));
-    EXPECT_EQ(shell_lines("button WM_RBUTTONDOWN"), 1);
+    EXPECT_EQ(count_lines(session_.shell_log, "button WM_RBUTTONDOWN"), 1);
     click(button_.right + 300, button_.top - 300);
     EXPECT_TRUE(wait_until([] { return g_other_hook_presses == 1; }, 30000));
     EXPECT_EQ(menus_shown(), 1);
@@ -134,17 +126,14 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
     CloseHandle(ready);
 }
 
-// The watcher builds a new menu beside the one on offer. A click during the first build goes on to
-// the shell's button, whose own menu is better than none; a click during a later one opens the
-// menu on offer at once, and a choice in it starts what it showed; the first click after the
-// hand-over shows the new menu. Rebuilds are held here until the test lets them go on.
+// A click during the first build goes on to the shell's button, whose own menu is better than none;
+// during a later one it opens the menu on offer at once, and a choice in it starts what it showed;
+// the first click after the hand-over shows the new menu.
 TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewMenu)
 {
     shortcut(user_programs() + "Alt.lnk", "alt");
-    const std::string hold_name = "velmora-hold-" + std::to_string(GetCurrentProcessId());
-    HANDLE hold = CreateEventA(nullptr, FALSE, FALSE, hold_name.c_str());
     start_options options;
-    options.hold_rebuilds = hold_name;
+    options.hold_rebuilds = hold_event();
     options.watch_interval_ms = 100;
     options.settings = {{"VELMORA_PRESS_LIMIT", "600000"}};
     ASSERT_NO_FATAL_FAILURE(start(options));
@@ -153,7 +142,7 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     click_start_button();
     ASSERT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 1, 15000));
     EXPECT_EQ(presses_at_shell(), 1) << "the press did not reach the shell's button";
-    SetEvent(hold);
+    let_go();
     ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 30000));
     ASSERT_TRUE(open_menu());
     close_menu();
@@ -167,7 +156,7 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     EXPECT_EQ(count_lines(log(), "rebuild end"), 1) << "the rebuild ran on";
     EXPECT_EQ(shown_entries(), (std::vector<std::string>{"Alt", "Administrative Tools", "StartUp"}));
 
-    SetEvent(hold);
+    let_go();
     ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 2, 30000));
     choose({1});
     ASSERT_TRUE(wait_for_launch("neu"));
@@ -175,12 +164,10 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     EXPECT_EQ(menus_shown(), 3);
     EXPECT_EQ(launches(), 2);
 
-    // A rebuild that does not end keeps shutdown waiting a few seconds at most; the exit code is
-    // 0 all the same.
+    // A rebuild that does not end keeps shutdown waiting a few seconds at most.
     shortcut(user_programs() + "Drei.lnk", "drei");
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 3, 30000));
     EXPECT_EQ(close_velmora(session_, 60000), 0);
-    CloseHandle(hold);
 }
 
 // A press waits for a menu to show, but no more than the limit: a menu that came seconds later
@@ -240,23 +227,21 @@ TEST_F(Interception, AWindowOverTheButtonKeepsItsPresses)
 // the button wherever it opens.
 TEST_F(Interception, StartClosesTheOpenMenuAndTheNextPressOpensItAgain)
 {
-    const std::string hold_name = "velmora-taskbar-" + std::to_string(GetCurrentProcessId());
-    HANDLE hold = CreateEventA(nullptr, FALSE, FALSE, hold_name.c_str());
     start_options options;
-    options.settings = {{"VELMORA_HOLD_TASKBAR", hold_name}};
+    options.settings = {{"VELMORA_HOLD_TASKBAR", hold_event()}};
     start_with_menu(options);
     click_start_button();
     ASSERT_TRUE(wait_for_lines(log(), "taskbar_edge", 1, 30000));
     click_start_button();
     ASSERT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 2, 30000));  // both presses went by
     const int installed = count_lines(log(), "hook installed");
-    SetEvent(hold);
+    let_go();
     // The main loop has gone round since, and the renewal of its hook says so.
     ASSERT_TRUE(wait_for_lines(log(), "hook installed", installed + 1, 30000));
     EXPECT_FALSE(visible_menu_window()) << "the second press left the menu open";
     EXPECT_EQ(menus_shown(), 0);
 
-    SetEvent(hold);  // for the next menu
+    let_go();  // for the next menu
     ASSERT_TRUE(open_menu());
     HWND menu = visible_menu_window();
     RECT covered = {}, overlap = {};
@@ -269,16 +254,14 @@ TEST_F(Interception, StartClosesTheOpenMenuAndTheNextPressOpensItAgain)
     EXPECT_EQ(menus_shown(), 1) << "the press left a request behind";
     EXPECT_EQ(presses_at_shell(), 0);
 
-    SetEvent(hold);
+    let_go();
     ASSERT_TRUE(open_menu());
     close_menu();
     EXPECT_EQ(menus_shown(), 2);
-    CloseHandle(hold);
 }
 
-// Windows 7 removes a hook that once answered too slowly and never says so; the foreground may be
-// refused to a process whose window did not get the last input. The recording build does both to
-// the program, as Windows would: the menu still gets the keyboard and closes on a click elsewhere,
+// Windows 7 silently removes a hook that once answered too slowly, and may refuse the foreground;
+// the recording build does both: the menu still gets the keyboard and closes on a click elsewhere,
 // the hook is back within seconds, and every action is followed by a fresh hook.
 TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
 {
@@ -304,12 +287,8 @@ TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
     expect_fresh_hook_after("run_program file=" + user_programs() + "Eins.lnk");
     choose_top_item(2);  // "Suchen"
     expect_fresh_hook_after("shell_execute verb=find");
-    choose_top_item(10);  // "Informationen"
-    HWND about = nullptr;
-    ASSERT_TRUE(wait_until([&] {
-        about = FindWindowA("WindowClass_1", "Informationen");
-        return IsWindowVisible(about) && GetDlgItem(about, 12);
-    }, 30000));
+    HWND about = choose_about();
+    ASSERT_NE(about, nullptr);
     RECT link = {};
     GetWindowRect(GetDlgItem(about, 10), &link);
     click(link.left + 10, (link.top + link.bottom) / 2);

@@ -1,9 +1,7 @@
 // test-lock: desktop
 // test-label: windows_xp
-// Velmora.exe on a whole Windows XP: scripts/test.sh runs this program alone, with the 32-bit build
-// in a 32-bit prefix set to Windows XP, and leaves it out of the Windows 7 prefixes. Beside the
-// taskbar the program refuses the system with its error box and ends with exit code 0 once the
-// user has pressed OK.
+// Velmora.exe on a whole Windows XP (scripts/test.sh runs this program alone, with the 32-bit build
+// in a 32-bit prefix set to Windows XP): the error box, and exit code 0 once the user pressed OK.
 
 #include <gtest/gtest.h>
 

@@ -39,10 +39,8 @@ TEST_F(SingleInstance, ASecondStartEndsAndTheFirstServesUntilItQuits)
 // under way to end.
 TEST_F(SingleInstance, ACopyStartedWhileTheFirstShutsDownServes)
 {
-    const std::string hold_name = "velmora-hold-" + std::to_string(GetCurrentProcessId());
-    HANDLE hold = CreateEventA(nullptr, FALSE, FALSE, hold_name.c_str());
     start_options options;
-    options.hold_rebuilds = hold_name;
+    options.hold_rebuilds = hold_event();
     ASSERT_NO_FATAL_FAILURE(start(options));
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 1, 30000));
     PostMessageA(velmora_main_window(session_), WM_CLOSE, 0, 0);
@@ -63,7 +61,6 @@ TEST_F(SingleInstance, ACopyStartedWhileTheFirstShutsDownServes)
     ASSERT_TRUE(open_menu()) << "the new copy does not serve";
     close_menu();
     EXPECT_EQ(menus_shown(), 1);
-    CloseHandle(hold);
 }
 
 }  // namespace

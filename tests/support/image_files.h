@@ -9,23 +9,16 @@
 
 namespace test {
 
-
 template <typename T>
 inline std::string bytes_of(const T& value)
 {
     return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-inline BITMAPINFOHEADER info_header(int width, int height, int depth)
+inline BITMAPINFOHEADER info_header(int width, int height, int depth)  // height > 0: rows bottom-up
 {
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;  // positive: rows bottom-up
-    header.biPlanes = 1;
-    header.biBitCount = static_cast<WORD>(depth);
-    header.biClrUsed = depth == 8 ? 256 : 0;
-    return header;
+    return {sizeof(BITMAPINFOHEADER), width, height, 1, static_cast<WORD>(depth), BI_RGB, 0, 0, 0,
+            depth == 8 ? 256u : 0u, 0};
 }
 
 inline std::string bgr(COLORREF colour)
@@ -34,19 +27,16 @@ inline std::string bgr(COLORREF colour)
             static_cast<char>(GetRValue(colour))};
 }
 
-
 // A BMP file of width x height pixels, all in colour. depth 24, or 8 with a 256-entry palette
 // whose entry 0 is colour.
 inline std::string bmp_bytes(int width, int height, int depth, COLORREF colour)
 {
-    std::string palette;
+    std::string palette, row, pixels;
     for (int i = 0; depth == 8 && i < 256; ++i)
         palette += bgr(i == 0 ? colour : RGB(i, i, i)) + '\0';
-    std::string row;
     for (int x = 0; x < width; ++x)
         row += depth == 8 ? std::string(1, '\0') : bgr(colour);
     row.resize(static_cast<size_t>((width * depth + 31) / 32 * 4), '\0');
-    std::string pixels;
     for (int y = 0; y < height; ++y)
         pixels += row;
     BITMAPFILEHEADER file = {};
@@ -60,9 +50,7 @@ inline std::string bmp_bytes(int width, int height, int depth, COLORREF colour)
 // margin pixels (masked out and with alpha 0).
 inline std::string ico_bytes(int size, COLORREF colour, int margin)
 {
-    auto inside = [&](int x, int y) {
-        return x >= margin && y >= margin && x < size - margin && y < size - margin;
-    };
+    auto inside = [&](int x, int y) { return x >= margin && y >= margin && x < size - margin && y < size - margin; };
     std::string image = bytes_of(info_header(size, size * 2, 32));  // colour and mask halves
     for (int y = size - 1; y >= 0; --y)
         for (int x = 0; x < size; ++x)
@@ -70,8 +58,7 @@ inline std::string ico_bytes(int size, COLORREF colour, int margin)
     for (int y = size - 1; y >= 0; --y) {
         std::string mask(static_cast<size_t>((size + 31) / 32 * 4), '\0');
         for (int x = 0; x < size; ++x)
-            if (!inside(x, y))
-                mask[static_cast<size_t>(x / 8)] |= static_cast<char>(0x80 >> (x % 8));
+            mask[static_cast<size_t>(x / 8)] |= static_cast<char>(inside(x, y) ? 0 : 0x80 >> (x % 8));
         image += mask;
     }
 #pragma pack(push, 2)
@@ -96,8 +83,7 @@ inline std::vector<COLORREF> bitmap_pixels(HBITMAP bitmap)
     format.bmiHeader = info_header(info.bmWidth, -info.bmHeight, 32);  // top-down
     std::vector<uint32_t> raw(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
     HDC dc = GetDC(nullptr);
-    int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), raw.data(), &format,
-                         DIB_RGB_COLORS);
+    const int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), raw.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
     std::vector<COLORREF> pixels;
     for (uint32_t bgra : raw)
@@ -109,8 +95,8 @@ inline COLORREF pixel_at(HBITMAP bitmap, int x, int y)
 {
     BITMAP info = {};
     GetObjectA(bitmap, sizeof info, &info);
-    std::vector<COLORREF> pixels = bitmap_pixels(bitmap);
-    size_t index = static_cast<size_t>(y * info.bmWidth + x);
+    const std::vector<COLORREF> pixels = bitmap_pixels(bitmap);
+    const size_t index = static_cast<size_t>(y * info.bmWidth + x);
     return index < pixels.size() ? pixels[index] : CLR_INVALID;
 }
 
@@ -137,12 +123,12 @@ inline std::vector<COLORREF> icon_on_white(HICON icon)
     HBITMAP bitmap = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all = {0, 0, 16, 16};
+    const RECT all = {0, 0, 16, 16};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
     SelectObject(dc, old);
     DeleteDC(dc);
-    std::vector<COLORREF> pixels = bitmap_pixels(bitmap);
+    const std::vector<COLORREF> pixels = bitmap_pixels(bitmap);
     DeleteObject(bitmap);
     return pixels;
 }

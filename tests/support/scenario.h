@@ -1,31 +1,28 @@
 #pragma once
-// What every test of the running program shares: Velmora beside the fake taskbar; Programs folders
-// emptied before and after; shortcuts that start record_launch.exe with a tag, counted in a launch
-// log; the menu walked with the keyboard, waiting for the program's own signals (the recording
-// build's log lines, the menu window coming and going); and the proof that a run wrote nothing.
+// The fixture of the tests of the running program: Velmora beside the fake taskbar; Programs
+// folders emptied before and after; shortcuts that start record_launch.exe with a tag, counted in a
+// launch log; the menu walked with the keyboard, waiting for the program's own signals; and the
+// proof that a run wrote nothing.
 
 #include <gtest/gtest.h>
 
-#include <objbase.h>
-#include <shlobj.h>
-
 #include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "tests/support/test_support.h"
 #include "tests/support/velmora_session.h"
 
 namespace test {
 
 class Scenario : public testing::Test {
 public:
-    // Installs file of the bin folder with the Grafiken folder in a folder of its own, to be
-    // started from there instead of the recording build from the bin folder.
+    // Copies file of the bin folder and Grafiken into a folder whose name the ANSI code page cannot
+    // write, to be started from there instead of the recording build from the bin folder.
     void install(const char* file)
     {
-        program_folder_ = install_program(file);
-        ASSERT_FALSE(program_folder_.empty()) << file;
+        program_folder_ = make_temp_folder(utf8(u8"velmora_Łódź_Программа_中文_😀"));
+        const std::string to = " " + shell_quoted(unix_path_of(program_folder_));
+        ASSERT_TRUE(run_unix_script("cp " + shell_quoted(unix_path_of(fixture_path(file))) + to + " && cp -r " +
+                                    shell_quoted(unix_path_of(exe_folder() + "Grafiken")) + to) &&
+                    file_exists(program_folder_ + "Grafiken")) << file;
         program_ = program_folder_ + file;
     }
     std::string user_programs() const { return programs_folder(CSIDL_STARTMENU); }
@@ -42,12 +39,23 @@ public:
     // The state the program must leave as it is, taken again after every change a test makes.
     void remember_folders() { remembered_ = fingerprints(); }
 
+    // The name of an auto-reset event of this test, for the recording build's rebuilds (or its
+    // question for the taskbar's edge) to wait for once begun; let_go() lets one go on.
+    const std::string& hold_event()
+    {
+        if (!hold_) {
+            hold_name_ = "velmora-hold-" + std::to_string(GetCurrentProcessId());
+            hold_ = CreateEventA(nullptr, FALSE, FALSE, hold_name_.c_str());
+        }
+        return hold_name_;
+    }
+    void let_go() { SetEvent(hold_); }
+
     void start(const start_options& options = {})
     {
         ASSERT_TRUE((session_.shell.process || start_fake_shell(session_)) && start_velmora(session_, program_, options))
             << program_;
     }
-    // Starts the recording build and waits for its first menu.
     void start_with_menu(const start_options& options = {})
     {
         ASSERT_NO_FATAL_FAILURE(start(options));
@@ -56,8 +64,6 @@ public:
     const std::string& log() const { return session_.record_log; }
     int menus_shown() { return count_lines(log(), "entries="); }
 
-    // Clicks the Start button and waits for the menu (until the first menu is on offer, a click
-    // goes to the shell's button, and it clicks again).
     bool open_menu() { return click_until_menu(session_, 60000); }
     // Waits until the menu has closed: the recording build says so, and its window has gone.
     void wait_for_menu_closed(int closed_before)
@@ -82,10 +88,8 @@ public:
             press_key(key);
         wait_for_menu_closed(closed);
     }
-    // Walks into the Programs submenu (Down selects it, Right opens it with its first item
-    // selected); then at every level to the item at that position (Down presses; a negative number
-    // counts Up presses from the first item, so -1 is the last), opens it with Right, and presses
-    // Enter on the last one.
+    // Opens Programs, then at every level the item at that position (a negative one counts from
+    // the end: -1 is the last), and presses Enter on the last one.
     void choose(const std::vector<int>& positions)
     {
         std::vector<WORD> keys = {VK_DOWN, VK_RIGHT};
@@ -95,9 +99,8 @@ public:
         }
         walk(keys);
     }
-    // Chooses the top-level item that the given number of Down presses selects: 1 is "Programs",
-    // then the commands from "Suchen" (2) to "Velmora beenden" (11); separators are skipped. A
-    // greyed item does not close the menu: Escape does.
+    // The top-level item that downs Down presses select: 1 is "Programs", then the commands from
+    // "Suchen" (2) to "Velmora beenden" (11). A greyed item stays open until Escape.
     void choose_top_item(int downs, bool greyed = false)
     {
         std::vector<WORD> keys(downs, VK_DOWN);
@@ -105,6 +108,17 @@ public:
         if (greyed)
             keys.push_back(VK_ESCAPE);
         walk(keys);
+    }
+    // Chooses "Informationen" and waits for its window with all its controls; nullptr if none came.
+    HWND choose_about()
+    {
+        choose_top_item(10);
+        HWND window = nullptr;
+        wait_until([&] {
+            window = FindWindowA("WindowClass_1", "Informationen");
+            return IsWindowVisible(window) && GetDlgItem(window, 12);
+        }, 30000);
+        return window && GetDlgItem(window, 12) ? window : nullptr;
     }
 
     int launched(const std::string& tag) { return count_lines(launch_log_, " " + tag + "|"); }
@@ -119,7 +133,6 @@ public:
         const std::vector<std::string> lines = lines_containing(log(), "entries=");
         return lines.empty() ? lines : split(lines.back().substr(8), '|');
     }
-    // A close request ends the program with exit code 0, and it wrote nothing.
     void close_and_expect_nothing_written()
     {
         EXPECT_EQ(close_velmora(session_, 30000), 0) << "a close request must end it with exit code 0";
@@ -148,19 +161,19 @@ protected:
         EXPECT_TRUE(clear_programs_folders());
         remove_tree(program_folder_);
         remove_tree(scratch_);
+        if (hold_)
+            CloseHandle(hold_);
         CoUninitialize();
     }
 
 private:
-    // Every name below the folders, read on the Unix side (names outside Windows-1252, paths beyond
-    // 260 characters and links, which are recorded and not followed, are seen as they are): its
-    // type, size, time of last change and mode, and the hash of every file's content.
+    // Every name below the Start Menu folders and the program's, read on the Unix side, where odd
+    // names and links are seen as they are: type, size, time, mode and every file's hash.
     std::vector<std::string> fingerprints()
     {
-        const size_t programs = std::string("Programs\\").size();
         std::vector<std::string> folders = {user_programs(), common_programs()};
         for (std::string& folder : folders)
-            folder.resize(folder.size() - programs);
+            folder.resize(folder.size() - std::string("Programs\\").size());
         if (!program_folder_.empty())
             folders.push_back(program_folder_);
         std::vector<std::string> prints;
@@ -174,6 +187,8 @@ private:
     }
 
     std::vector<std::string> remembered_;
+    HANDLE hold_ = nullptr;
+    std::string hold_name_;
 };
 
 }  // namespace test

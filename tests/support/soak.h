@@ -1,20 +1,18 @@
 #pragma once
-// Loading the start menu from outside, for the fault tests and the soak benchmarks: a shortcut that
-// comes and goes below a Programs folder, so that every pass of the change watcher sees a change
-// and rebuilds; and the figures the recording build logs after each rebuild.
+// Load from outside, for the fault tests and the soak benchmarks: a shortcut that comes and goes
+// below a Programs folder, so that every pass of the watcher rebuilds, and the figures the
+// recording build logs after each rebuild.
 
 #include <windows.h>
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "tests/support/velmora_session.h"
 
 namespace test {
 
-// A shortcut moved between a parking folder and its place below a Programs folder. A rename on
-// one volume is atomic, so the watcher never sees it half written.
+// A shortcut moved between a parking folder and its place; a rename is atomic, so the watcher never
+// sees it half written.
 struct coming_and_going {
     std::string parked, placed;
     bool present = false;
@@ -28,8 +26,8 @@ inline bool prepare_coming_and_going(coming_and_going* shortcut, const std::stri
     return create_shortcut(shortcut->parked, target, arguments, "");
 }
 
-// "resources images=N gdi=N menus=N table=N" of the recording build: one element per rebuild
-// handed over, in order; with opening "rebuild discarded, left", one per rebuild discarded.
+// "<opening> images=N gdi=N menus=N table=N" lines of the recording build, in order: "resources"
+// after every rebuild handed over, "rebuild discarded, left" after every one discarded.
 struct live_resources {
     int images = -1, gdi = -1, menus = -1, table = -1;
 };
@@ -45,13 +43,12 @@ inline std::vector<live_resources> logged_resources(const std::string& log, cons
     return found;
 }
 
-// Moves the shortcut in or out and waits until the log shows one more finished rebuild, rebuilds
-// times, pause_ms(i) milliseconds apart (nullptr: none). False when a rebuild did not come within
-// timeout_ms.
+// Moves the shortcut in or out and waits for one more finished rebuild, rebuilds times, pause_ms(i)
+// milliseconds apart. false when a rebuild did not come within timeout_ms.
 inline bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, int rebuilds, DWORD timeout_ms,
                            int (*pause_ms)(int i) = nullptr)
 {
-    for (int i = 0, done = count_lines(log, "rebuild end"); i < rebuilds; ++i) {
+    for (int i = 0, done = count_lines(log, "rebuild end"); i < rebuilds; ++i, ++done) {
         // The shell may hold the shortcut open for a moment (its icon, a launch): try again then.
         const std::string& from = shortcut.present ? shortcut.placed : shortcut.parked;
         const std::string& to = shortcut.present ? shortcut.parked : shortcut.placed;
@@ -60,7 +57,6 @@ inline bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, i
         shortcut.present = !shortcut.present;
         if (!wait_until([&] { return count_lines(log, "rebuild end") > done; }, timeout_ms, 5))
             return false;
-        ++done;
         if (pause_ms)
             Sleep(static_cast<DWORD>(pause_ms(i)));
     }

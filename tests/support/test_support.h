@@ -1,9 +1,8 @@
 #pragma once
-// Helpers shared by the Win32 tests: files and folders, shortcuts, child processes, the Unix side
-// of the Wine machine, waiting while pumping messages, windows, synthetic input, and the GDI
-// objects a process holds. Names and paths are UTF-8, as the program holds them, and reach Windows
-// through its wide functions (converted here by Windows itself, apart from the program's own
-// converter); test::utf8(u8"...") writes one in the tests.
+// Helpers shared by the Win32 tests and benchmarks: files, shortcuts, child processes, the Unix side
+// of Wine, waiting while pumping messages, synthetic input and the GDI objects a process holds.
+// Names and paths are UTF-8 and reach Windows through its wide functions, converted here by Windows
+// itself rather than by the program's own converter.
 
 #include <windows.h>
 
@@ -44,8 +43,7 @@ inline std::string utf8(const wchar_t* text, int length = -1)
     return result;
 }
 
-// The folder of the running program, ending in "\". Fixtures and Velmora.exe live there.
-
+// The folder of the running program, ending in "\": fixtures and Velmora.exe live there.
 inline std::string exe_folder()
 {
     wchar_t path[MAX_PATH * 2] = {};
@@ -58,8 +56,8 @@ inline std::string fixture_path(const char* name)
     return exe_folder() + name;
 }
 
-// Work done on a thread of its own, until join() (or the destructor) has waited for it. On Win32
-// threads: the C++ runtime of the release toolchains (the Win32 thread model) has no std::thread.
+// Work on a Win32 thread of its own (the release toolchains' C++ runtime has no std::thread), waited
+// for by join() or the destructor.
 class worker_thread {
 public:
     explicit worker_thread(std::function<void()> work)
@@ -75,8 +73,7 @@ public:
     {
         if (handle_) {
             WaitForSingleObject(handle_, INFINITE);
-            CloseHandle(handle_);
-            handle_ = nullptr;
+            CloseHandle(std::exchange(handle_, nullptr));
         }
     }
 
@@ -90,17 +87,15 @@ private:
     HANDLE handle_;
 };
 
-// Pumps this thread's messages for about ms milliseconds.
 inline void pump_messages(DWORD ms)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
+    for (const DWORD start = GetTickCount();;) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        DWORD spent = GetTickCount() - start;
+        const DWORD spent = GetTickCount() - start;
         if (spent >= ms)
             return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
@@ -110,14 +105,10 @@ inline void pump_messages(DWORD ms)
 // Pumps messages until condition holds or timeout_ms passes; the condition's last answer.
 inline bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD step_ms = 20)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
+    for (const DWORD start = GetTickCount(); !condition(); pump_messages(step_ms))
         if (GetTickCount() - start >= timeout_ms)
             return condition();
-        pump_messages(step_ms);
-    }
+    return true;
 }
 
 // A fresh empty folder below %TEMP%, ending in "\".
@@ -148,7 +139,7 @@ inline bool write_file(const std::string& path, const std::string& bytes)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
     return ok && written == bytes.size();
 }
@@ -159,26 +150,14 @@ inline std::string read_file(const std::string& path)
     HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "";
     std::string bytes;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
         bytes.append(buffer, got);
-    CloseHandle(file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     return bytes;
-}
-
-inline std::vector<std::string> read_lines(const std::string& path)
-{
-    std::vector<std::string> lines;
-    const std::string text = read_file(path);
-    for (size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = std::min(text.find('\n', start), text.size());
-        lines.push_back(text.substr(start, end - start - (end > start && text[end - 1] == '\r')));
-    }
-    return lines;
 }
 
 inline std::vector<std::string> split(const std::string& text, char separator)
@@ -189,6 +168,18 @@ inline std::vector<std::string> split(const std::string& text, char separator)
         parts.push_back(text.substr(start, end - start));
     }
     return parts;
+}
+
+inline std::vector<std::string> read_lines(const std::string& path)
+{
+    std::string text = read_file(path);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    if (text.empty())
+        return {};
+    std::vector<std::string> lines = split(text, '\n');
+    if (lines.back().empty())
+        lines.pop_back();
+    return lines;
 }
 
 struct child_process {
@@ -203,16 +194,13 @@ inline child_process start_process(const std::string& command_line, const std::s
     PROCESS_INFORMATION info = {};
     std::wstring line = wide(command_line);
     const std::wstring folder = wide(directory);
-    child_process child;
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-        CloseHandle(info.hThread);
-        child.process = info.hProcess;
-        child.id = info.dwProcessId;
-    } else {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         std::printf("CreateProcessW failed with error %lu: %s\n", GetLastError(), command_line.c_str());
+        return {};
     }
-    return child;
+    CloseHandle(info.hThread);
+    return {info.hProcess, info.dwProcessId};
 }
 
 // The exit code, or -1 when the process did not end within timeout_ms (it is then left running).
@@ -236,9 +224,9 @@ inline void end_process(child_process& child)
     child = {};
 }
 
-// The Unix side, for what Win32 cannot make: links to folders (Wine shows them as folders and
-// follows them, but its CreateSymbolicLinkA makes nothing), names that end in a blank.
-inline std::string unix_path_of(const std::string& windows_path)  // "" outside Wine
+// The Unix side, for what Win32 cannot make: links to folders (Wine follows them, but its
+// CreateSymbolicLinkA makes nothing) and names that end in a blank. "" outside Wine.
+inline std::string unix_path_of(const std::string& windows_path)
 {
     using unix_name_function = char*(CDECL*)(const WCHAR*);
     auto to_unix = reinterpret_cast<unix_name_function>(
@@ -253,7 +241,6 @@ inline std::string unix_path_of(const std::string& windows_path)  // "" outside 
     return result;
 }
 
-// In single quotes, for a script.
 inline std::string shell_quoted(const std::string& text)
 {
     std::string quoted = "'";
@@ -265,8 +252,8 @@ inline std::string shell_quoted(const std::string& text)
 // Runs script with /bin/sh until it has ended; false when it did not end within timeout_ms.
 inline bool run_unix_script(const std::string& script, DWORD timeout_ms = 60000)
 {
-    // From a file, which needs no quoting by the Windows rules as a command line would; the script
-    // leaves a file "done" beside itself when it has run (Wine cannot wait for a Unix process).
+    // From a file, which needs no quoting by the Windows rules; the script leaves a file "done"
+    // beside itself at its end, since Wine cannot wait for a Unix process.
     const std::string folder = make_temp_folder("velmora_unix");
     std::wstring command_line = wide("sh \"" + unix_path_of(folder) + "/script\"");
     STARTUPINFOW startup = {};
@@ -286,17 +273,15 @@ inline bool run_unix_script(const std::string& script, DWORD timeout_ms = 60000)
     return ended;
 }
 
-// Removes a folder with everything below it (links removed, never what they lead to).
+// Removes a folder with everything below it on the Unix side, which removes links and never what
+// they lead to, and ignores files that a program just started still holds open.
 inline void remove_tree(const std::string& path)
 {
-    // On the Unix side, which removes links and never what they lead to, and ignores files that a
-    // program just started still holds open.
     const std::string unix_path = path.size() > 3 ? unix_path_of(path) : "";  // never "" or a drive
     if (unix_path.size() > 1)
         run_unix_script("rm -rf " + shell_quoted(unix_path));
 }
 
-// Makes every missing folder along the path.
 inline bool make_folders(const std::string& path)
 {
     std::string folder = path;
@@ -306,7 +291,7 @@ inline bool make_folders(const std::string& path)
     return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
 }
 
-// A .lnk file that starts target with arguments in directory ("" for none), showing the icon of
+// A .lnk file that starts target with arguments in directory ("" for none), with the icon of
 // icon_file when one is given. Needs COM on the thread.
 inline bool create_shortcut(const std::string& lnk_path, const std::string& target, const std::string& arguments,
                             const std::string& directory, const std::string& icon_file = "")
@@ -342,12 +327,6 @@ inline std::string window_text(HWND window)
     return std::string(text, std::max(GetWindowTextA(window, text, sizeof text), 0));
 }
 
-inline std::string window_class_name(HWND window)
-{
-    char name[256] = {};
-    return std::string(name, std::max(GetClassNameA(window, name, sizeof name), 0));
-}
-
 // Synthetic input, as a user makes it.
 inline void send_mouse(DWORD flags, int x, int y)
 {
@@ -355,18 +334,16 @@ inline void send_mouse(DWORD flags, int x, int y)
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
     if (flags & MOUSEEVENTF_ABSOLUTE) {
-        int width = GetSystemMetrics(SM_CXSCREEN);
-        int height = GetSystemMetrics(SM_CYSCREEN);
+        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
         input.mi.dx = MulDiv(x, 65536, width) + (width ? 65536 / width / 2 : 0);
         input.mi.dy = MulDiv(y, 65536, height) + (height ? 65536 / height / 2 : 0);
     }
     SendInput(1, &input, sizeof input);
 }
 
-// Wine moves its own cursor for synthetic input but leaves the X server's pointer where it was. A
-// window that then appears under the X pointer (the about window, centred) makes Wine move the
-// cursor back there, and a click that follows lands beside its target. SetCursorPos moves the X
-// pointer along first; the synthetic move follows as a user's would.
+// Wine moves its own cursor for synthetic input but leaves the X pointer where it was; a window
+// that then appears under the X pointer makes Wine move the cursor back, and the next click lands
+// beside its target. SetCursorPos moves the X pointer along first.
 inline void move_mouse(int x, int y)
 {
     SetCursorPos(x, y);
@@ -376,9 +353,8 @@ inline void move_mouse(int x, int y)
 // At the current position.
 inline void mouse_button(bool down, bool right = false)
 {
-    DWORD flag = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
-                       : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
-    send_mouse(flag, 0, 0);
+    send_mouse(right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                     : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP), 0, 0);
 }
 
 inline void click(int x, int y, bool right = false)
@@ -431,8 +407,7 @@ inline int live_gdi_objects()
     const auto* entries = reinterpret_cast<const unsigned char*>(static_cast<uintptr_t>(table));
     int count = 0;
     for (size_t i = 0; i < 65536; ++i)
-        if (entries[i * 24 + 14])
-            ++count;
+        count += entries[i * 24 + 14] != 0;
     return count;
 }
 

@@ -1,22 +1,16 @@
 #pragma once
 // Running Velmora as a user does, for end-to-end tests and benchmarks: the fake taskbar, then the
-// program, from the build's bin folder (beside Grafiken) or installed in a folder of its own,
-// started with that folder as its current directory; each with its own log in a temporary folder.
+// program with its own folder as current directory, each logging to a temporary folder.
 
 #include <windows.h>
 
 #include <shlobj.h>
 
-#include <cstdio>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "tests/support/test_support.h"
 
 namespace test {
 
-// Lines of a log that contain text, and waiting until there are at least count of them.
+// The lines of a log that contain text.
 inline std::vector<std::string> lines_containing(const std::string& log, const std::string& text)
 {
     std::vector<std::string> found;
@@ -34,7 +28,6 @@ inline bool wait_for_lines(const std::string& log, const std::string& text, int 
     return wait_until([&] { return count_lines(log, text) >= count; }, timeout_ms);
 }
 
-// The Start button of the fake taskbar, and a left click on its centre.
 inline HWND fake_start_button() { return FindWindowA("Button", "Start"); }
 inline void click_start_button()
 {
@@ -42,7 +35,6 @@ inline void click_start_button()
     GetWindowRect(fake_start_button(), &rect);
     click((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 }
-// The visible popup menu window ("#32768"), or nullptr.
 inline HWND visible_menu_window()
 {
     HWND menu = FindWindowA("#32768", nullptr);
@@ -61,16 +53,14 @@ struct velmora_session {
     child_process velmora;
 };
 
-// Left presses that reached the Start button of the fake taskbar (the second of two quick ones
-// arrives as a double click).
+// Left presses that reached the fake Start button (the second of two quick ones is a double click).
 inline int shell_presses(const std::string& shell_log)
 {
     return count_lines(shell_log, "button WM_LBUTTONDOWN") + count_lines(shell_log, "button WM_LBUTTONDBLCLK");
 }
 
-// Clicks the Start button and waits for Velmora's menu. Until a menu of its own is on offer, the
-// program leaves the press to the shell's button, which the fake taskbar logs: then it clicks
-// again. false when no menu came within timeout_ms.
+// Clicks the Start button until Velmora's menu shows: until a menu is on offer the press goes on to
+// the shell's button. false when no menu came within timeout_ms.
 inline bool click_until_menu(const velmora_session& session, DWORD timeout_ms)
 {
     for (const DWORD start = GetTickCount();;) {
@@ -92,7 +82,6 @@ inline void make_session_folder(velmora_session& session)
         session.shell_log = (session.folder = make_temp_folder("velmora_session")) + "shell.log";
 }
 
-// Starts the fake taskbar and waits for its Start button.
 inline bool start_fake_shell(velmora_session& session)
 {
     make_session_folder(session);
@@ -109,16 +98,13 @@ inline void stop_fake_shell(velmora_session& session)
     end_process(session.shell);
 }
 
-// Settings for the recording build (the program itself reads none).
+// Settings of the recording build (tests/fixtures/velmora_recording.cpp); the program reads none.
 struct start_options {
     int taskbar_edge = -1;        // >= 0: the edge it reports instead of the shell's answer
     DWORD watch_interval_ms = 0;  // the watcher's interval; 0 keeps the program's
-    // Switches of the recording build set to 1, such as "VELMORA_DROP_HOOK".
-    std::vector<const char*> switches;
-    // The name of an auto-reset event that every rebuild waits for once it has begun.
-    std::string hold_rebuilds;
-    // Further variables, such as {"VELMORA_PRESS_LIMIT", "500"}.
-    std::vector<std::pair<std::string, std::string>> settings;
+    std::vector<const char*> switches;  // set to 1, such as "VELMORA_DROP_HOOK"
+    std::string hold_rebuilds;          // an auto-reset event every rebuild waits for once begun
+    std::vector<std::pair<std::string, std::string>> settings;  // such as {"VELMORA_PRESS_LIMIT", "500"}
     std::string directory;  // the current folder to start in; "" for the program's own
 };
 
@@ -130,8 +116,7 @@ inline HWND velmora_main_window(const velmora_session& session)
     return session.velmora.process && owner == session.velmora.id ? window : nullptr;
 }
 
-// Starts program (a file of the build's bin folder, or a full path) with its folder (or the one
-// the options name) as current directory and a fresh record log, without waiting for it.
+// Starts program (a file of the bin folder, or a full path) with a fresh record log, without waiting.
 inline bool launch_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
                            const start_options& options = {})
 {
@@ -139,7 +124,6 @@ inline bool launch_velmora(velmora_session& session, const std::string& program 
     static int started;  // a fresh log for every start
     session.record_log = session.folder + "velmora_" + std::to_string(++started) + ".log";
     const std::string path = program.find('\\') == std::string::npos ? fixture_path(program.c_str()) : program;
-    // Only what is given is set, and taken back once the program has it.
     std::vector<std::pair<std::string, std::string>> settings = {
         {"VELMORA_RECORD_LOG", session.record_log},
         {"VELMORA_TASKBAR_EDGE", options.taskbar_edge >= 0 ? std::to_string(options.taskbar_edge) : ""},
@@ -162,9 +146,8 @@ inline bool launch_velmora(velmora_session& session, const std::string& program 
     return session.velmora.process != nullptr;
 }
 
-// launch_velmora, then waits for the program's main window and then for its main loop to wait for
-// input: the program opens its main window before it hooks the mouse, and a click made between the
-// two would reach the taskbar.
+// launch_velmora, then waits for the main window and for the main loop: the program opens its
+// window before it hooks the mouse, and a click made between the two would reach the taskbar.
 inline bool start_velmora(velmora_session& session, const std::string& program = "velmora_recording.exe",
                           const start_options& options = {})
 {
@@ -184,7 +167,6 @@ inline long close_velmora(velmora_session& session, DWORD timeout_ms = 30000)
     return code;
 }
 
-// Stops everything still running, prints the logs when asked to, and removes the session folder.
 inline void end_session(velmora_session& session, bool print_logs = false)
 {
     if (close_velmora(session, 15000) < 0)
@@ -201,15 +183,13 @@ inline void end_session(velmora_session& session, bool print_logs = false)
     session = {};
 }
 
-// The text of the error box with which Velmora refuses a Windows other than an NT 6 workstation,
-// byte for byte in Windows-1252.
+// The error box refusing a Windows other than an NT 6 workstation, in Windows-1252.
 constexpr char unsupported_windows_text[] =
     "Das von Ihnen verwendete Betriebssystem wird nicht unterst\xFCtzt.\n"
     "Um diese Anwendung ausf\xFChren zu k\xF6nnen, ben\xF6tigen Sie das Betriebssystem ''Windows 7''.";
 
-// Starts program (a full path) with the bin folder as current directory, waits for its error box
-// "Fehler", reads the box's text, presses OK and waits for the program to end:
-// "<text>|exit <code>" (code -1: it did not end in time), or "no error box".
+// Starts program (a full path), reads its error box "Fehler" and presses OK: "<text>|exit <code>"
+// (-1: it did not end in time), or "no error box".
 inline std::string answer_error_box(const std::string& program)
 {
     child_process child = start_process("\"" + program + "\"", exe_folder());
@@ -224,20 +204,6 @@ inline std::string answer_error_box(const std::string& program)
     return answer;
 }
 
-// Copies file of the build's bin folder and the Grafiken folder into a fresh folder whose name the
-// ANSI code page cannot write (Polish, Cyrillic, Chinese and a character beyond U+FFFF): that folder
-// ("\" at the end), or "" when a copy failed.
-inline std::string install_program(const char* file)
-{
-    const std::string folder = make_temp_folder(utf8(u8"velmora_Łódź_Программа_中文_😀")),
-                      to = shell_quoted(unix_path_of(folder));
-    const bool copied = !folder.empty() &&
-                        run_unix_script("cp " + shell_quoted(unix_path_of(fixture_path(file))) + " " + to + " && cp -r " +
-                                        shell_quoted(unix_path_of(exe_folder() + "Grafiken")) + " " + to) &&
-                        file_exists(folder + "Grafiken");
-    return copied ? folder : "";
-}
-
 // The Programs folder of the user's (CSIDL_STARTMENU) or all users' start menu, ending in "\".
 inline std::string programs_folder(int csidl)
 {
@@ -246,9 +212,8 @@ inline std::string programs_folder(int csidl)
     return utf8(path) + "\\Programs\\";
 }
 
-// Removes everything below both Programs folders but what a fresh prefix holds there, on the Unix
-// side: names outside Windows-1252, paths beyond 260 characters, links (never what they lead to)
-// and folders of mode 000 go too.
+// Empties both Programs folders down to what a fresh prefix holds, on the Unix side, where odd
+// names, long paths, links and folders of mode 000 go as well.
 inline bool clear_programs_folders()
 {
     std::string script;

@@ -2,11 +2,7 @@
 // Builds that cannot be completed: the system refuses a menu (as Windows 7 does beyond the 10,000
 // USER objects of a process, or with a full desktop heap), or memory runs out half-way. Such a
 // build is discarded with everything it made, the menu on offer stays and opens, and a later pass
-// of the watcher builds the new menu. Rebuilds are held here on an event until the test lets each
-// one go on, so that every step waits for the program's own signals.
-
-#include <string>
-#include <vector>
+// of the watcher builds the new menu. Rebuilds are held on an event until the test lets each go on.
 
 #include "tests/support/image_files.h"
 #include "tests/support/scenario.h"
@@ -18,24 +14,12 @@ using namespace test;
 
 class FailedBuilds : public Scenario {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NO_FATAL_FAILURE(Scenario::SetUp());
-        hold_name_ = "velmora-hold-" + std::to_string(GetCurrentProcessId());
-        hold_ = CreateEventA(nullptr, FALSE, FALSE, hold_name_.c_str());
-        ASSERT_NE(hold_, nullptr);
-    }
-    void TearDown() override
-    {
-        Scenario::TearDown();
-        CloseHandle(hold_);
-    }
     // Starts the recording build with a rebuild failure scheduled, its first menu built: "Eins".
     void start_failing(const char* variable, const char* schedule)
     {
         shortcut(user_programs() + "Eins.lnk", "eins");
         start_options options;
-        options.hold_rebuilds = hold_name_;
+        options.hold_rebuilds = hold_event();
         options.watch_interval_ms = 100;
         options.settings = {{variable, schedule}};
         ASSERT_NO_FATAL_FAILURE(start(options));
@@ -47,7 +31,7 @@ protected:
     {
         if (!wait_for_lines(log(), "rebuild begin", rebuild, 60000))
             return false;
-        SetEvent(hold_);
+        let_go();
         return wait_for_lines(log(), line, count, 60000);
     }
     // After each discarded build: exactly what the build on offer holds is alive.
@@ -59,8 +43,8 @@ protected:
         EXPECT_EQ(now.menus, 1);
         EXPECT_EQ(now.table, 1) << "a menu of the discarded build is left";
     }
-    // The menu on offer opens and its entry starts; then the next build, let go, shows the change.
-    // folders: the folders of Programs, in their order.
+    // The menu on offer opens and starts; then the next build, let go, shows the change. folders:
+    // the folders of Programs, in their order.
     void expect_old_menu_then_new(std::vector<std::string> folders = {"Administrative Tools", "StartUp"})
     {
         choose({0});
@@ -74,8 +58,6 @@ protected:
         EXPECT_EQ(shown_entries(), folders);
     }
 
-    std::string hold_name_;
-    HANDLE hold_ = nullptr;
     live_resources at_rest_;
 };
 
