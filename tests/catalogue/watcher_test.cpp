@@ -87,6 +87,7 @@ protected:
     }
     void TearDown() override
     {
+        stop_rebuilds();
         stop_watcher(60000);
         free_menu(start_menu_number);
         free_all_images();
@@ -107,6 +108,7 @@ TEST_F(Watcher, HandlesItsThreadsMessagesWhileItRebuildsAndWhileItWaits)
 // Shutdown cuts a rebuild under way short: the thread ends, nothing is handed over or left alive.
 TEST_F(Watcher, EndsInTheMiddleOfARebuildWhenStopped)
 {
+    stop_rebuilds();  // as shutdown does, before it stops the watcher
     EXPECT_TRUE(stop_watcher(60000));
     EXPECT_EQ(g_handed_over.load(), 0);
     EXPECT_EQ(g_discarded.load(), 1);
