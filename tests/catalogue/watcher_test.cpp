@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <objbase.h>
-
 #include <atomic>
 
 #include "catalogue/menu_publication.h"

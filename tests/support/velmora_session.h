@@ -2,10 +2,6 @@
 // Running Velmora as a user does, for end-to-end tests and benchmarks: the fake taskbar, then the
 // program with its own folder as current directory, each logging to a temporary folder.
 
-#include <windows.h>
-
-#include <shlobj.h>
-
 #include "tests/support/test_support.h"
 
 namespace test {
