@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "app/dispatch.h"
 #include "app/session_ops.h"
 #include "tests/support/test_support.h"

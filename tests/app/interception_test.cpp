@@ -52,7 +52,7 @@ TEST_F(Interception, StartButtonOpensTheMenuAtTheCornerOfTheTaskbarEdge)
     for (const int edge : {ABE_BOTTOM, 7}) {  // 7: no edge the shell knows, nothing is shown
         SCOPED_TRACE(edge);
         start_options options;
-        options.taskbar_edge = edge;
+        options.settings = {{"VELMORA_TASKBAR_EDGE", std::to_string(edge)}};
         start_with_menu(options);
         click_start_button();
         ASSERT_TRUE(wait_for_lines(log(), "taskbar_edge", 1, 30000));
@@ -267,7 +267,7 @@ TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
 {
     shortcut(user_programs() + "Eins.lnk", "eins");
     start_options options;
-    options.switches = {"VELMORA_DROP_HOOK", "VELMORA_REFUSE_FOREGROUND"};
+    options.settings = {{"VELMORA_DROP_HOOK", "1"}, {"VELMORA_REFUSE_FOREGROUND", "1"}};
     start_with_menu(options);
 
     ASSERT_TRUE(open_menu());
@@ -298,7 +298,7 @@ TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
 TEST_F(Interception, APressGoesOnWhenTheCursorCannotBeRead)
 {
     start_options options;
-    options.switches = {"VELMORA_CURSOR_FAILS"};
+    options.settings = {{"VELMORA_CURSOR_FAILS", "1"}};
     start_with_menu(options);
     click_start_button();
     ASSERT_TRUE(wait_for_lines(session_.shell_log, "button WM_LBUTTONUP", 1, 15000));

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "tests/support/velmora_session.h"
 
 namespace {

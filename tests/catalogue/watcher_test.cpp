@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <objbase.h>
-
 #include <atomic>
 
 #include "app/menu_publication_state.h"

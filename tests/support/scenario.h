@@ -41,14 +41,7 @@ public:
 
     // The name of an auto-reset event of this test, for the recording build's rebuilds (or its
     // question for the taskbar's edge) to wait for once begun; let_go() lets one go on.
-    const std::string& hold_event()
-    {
-        if (!hold_) {
-            hold_name_ = "velmora-hold-" + std::to_string(GetCurrentProcessId());
-            hold_ = CreateEventA(nullptr, FALSE, FALSE, hold_name_.c_str());
-        }
-        return hold_name_;
-    }
+    std::string hold_event() const { return "velmora-hold-" + std::to_string(GetCurrentProcessId()); }
     void let_go() { SetEvent(hold_); }
 
     void start(const start_options& options = {})
@@ -114,19 +107,16 @@ public:
     {
         choose_top_item(10);
         HWND window = nullptr;
-        wait_until([&] {
+        const bool shown = wait_until([&] {
             window = FindWindowA("WindowClass_1", "Informationen");
             return IsWindowVisible(window) && GetDlgItem(window, 12);
         }, 30000);
-        return window && GetDlgItem(window, 12) ? window : nullptr;
+        return shown ? window : nullptr;
     }
 
     int launched(const std::string& tag) { return count_lines(launch_log_, " " + tag + "|"); }
     int launches() { return count_lines(launch_log_, "cmdline="); }
-    bool wait_for_launch(const std::string& tag, int count = 1)
-    {
-        return wait_until([&] { return launched(tag) >= count; }, 30000);
-    }
+    bool wait_for_launch(const std::string& tag) { return wait_until([&] { return launched(tag) > 0; }, 30000); }
     // The captions of the Programs submenu as the recording build last showed them.
     std::vector<std::string> shown_entries()
     {
@@ -152,6 +142,7 @@ protected:
         EXPECT_TRUE(clear_programs_folders());
         ASSERT_FALSE((scratch_ = make_temp_folder("velmora_scenario")).empty());
         launch_log_ = scratch_ + "launches.log";
+        hold_ = CreateEventA(nullptr, FALSE, FALSE, hold_event().c_str());
     }
     void TearDown() override
     {
@@ -161,8 +152,7 @@ protected:
         EXPECT_TRUE(clear_programs_folders());
         remove_tree(program_folder_);
         remove_tree(scratch_);
-        if (hold_)
-            CloseHandle(hold_);
+        CloseHandle(hold_);
         CoUninitialize();
     }
 
@@ -188,7 +178,6 @@ private:
 
     std::vector<std::string> remembered_;
     HANDLE hold_ = nullptr;
-    std::string hold_name_;
 };
 
 }  // namespace test

@@ -3,10 +3,6 @@
 // below a Programs folder, so that every pass of the watcher rebuilds, and the figures the
 // recording build logs after each rebuild.
 
-#include <windows.h>
-
-#include <cstdio>
-
 #include "tests/support/velmora_session.h"
 
 namespace test {

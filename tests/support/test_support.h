@@ -1,8 +1,7 @@
 #pragma once
 // Helpers shared by the Win32 tests and benchmarks: files, shortcuts, child processes, the Unix side
-// of Wine, waiting while pumping messages, synthetic input and the GDI objects a process holds.
-// Names and paths are UTF-8 and reach Windows through its wide functions, converted here by Windows
-// itself rather than by the program's own converter.
+// of Wine, waiting while pumping messages, synthetic input and the GDI objects a process holds. Names
+// and paths are UTF-8, converted for Windows' wide functions by Windows itself, not by the program.
 
 #include <windows.h>
 
@@ -27,9 +26,8 @@ namespace test {
 inline std::wstring wide(const std::string& utf8_text)
 {
     std::wstring text(utf8_text.size(), L'\0');
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8_text.data(), static_cast<int>(utf8_text.size()),
-                                           text.data(), static_cast<int>(text.size()));
-    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    text.resize(std::max(0, MultiByteToWideChar(CP_UTF8, 0, utf8_text.data(), static_cast<int>(utf8_text.size()),
+                                                text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -152,8 +150,7 @@ inline std::string read_file(const std::string& path)
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     std::string bytes;
     char buffer[4096];
-    DWORD got = 0;
-    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
+    for (DWORD got = 0; file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got;)
         bytes.append(buffer, got);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
@@ -174,11 +171,9 @@ inline std::vector<std::string> read_lines(const std::string& path)
 {
     std::string text = read_file(path);
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    if (text.empty())
-        return {};
     std::vector<std::string> lines = split(text, '\n');
     if (lines.back().empty())
-        lines.pop_back();
+        lines.pop_back();  // after the last line break, or the empty file's only part
     return lines;
 }
 

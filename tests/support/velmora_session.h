@@ -2,10 +2,6 @@
 // Running Velmora as a user does, for end-to-end tests and benchmarks: the fake taskbar, then the
 // program with its own folder as current directory, each logging to a temporary folder.
 
-#include <windows.h>
-
-#include <shlobj.h>
-
 #include "tests/support/test_support.h"
 
 namespace test {
@@ -63,17 +59,14 @@ inline int shell_presses(const std::string& shell_log)
 // the shell's button. false when no menu came within timeout_ms.
 inline bool click_until_menu(const velmora_session& session, DWORD timeout_ms)
 {
-    for (const DWORD start = GetTickCount();;) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeout_ms; pump_messages(100)) {
         const int presses = shell_presses(session.shell_log);
         click_start_button();
-        if (!wait_until([&] { return visible_menu_window() || shell_presses(session.shell_log) > presses; }, timeout_ms))
-            return false;
+        wait_until([&] { return visible_menu_window() || shell_presses(session.shell_log) > presses; }, timeout_ms);
         if (visible_menu_window())
             return true;
-        if (GetTickCount() - start >= timeout_ms)
-            return false;
-        pump_messages(100);
     }
+    return false;
 }
 
 inline void make_session_folder(velmora_session& session)
@@ -100,12 +93,10 @@ inline void stop_fake_shell(velmora_session& session)
 
 // Settings of the recording build (tests/fixtures/velmora_recording.cpp); the program reads none.
 struct start_options {
-    int taskbar_edge = -1;        // >= 0: the edge it reports instead of the shell's answer
-    DWORD watch_interval_ms = 0;  // the watcher's interval; 0 keeps the program's
-    std::vector<const char*> switches;  // set to 1, such as "VELMORA_DROP_HOOK"
-    std::string hold_rebuilds;          // an auto-reset event every rebuild waits for once begun
+    DWORD watch_interval_ms = 0;  // 0 keeps the program's
+    std::string hold_rebuilds;    // the name of the event that every rebuild waits for once begun
     std::vector<std::pair<std::string, std::string>> settings;  // such as {"VELMORA_PRESS_LIMIT", "500"}
-    std::string directory;  // the current folder to start in; "" for the program's own
+    std::string directory;        // the current folder to start in; "" for the program's own
 };
 
 inline HWND velmora_main_window(const velmora_session& session)
@@ -124,25 +115,18 @@ inline bool launch_velmora(velmora_session& session, const std::string& program 
     static int started;  // a fresh log for every start
     session.record_log = session.folder + "velmora_" + std::to_string(++started) + ".log";
     const std::string path = program.find('\\') == std::string::npos ? fixture_path(program.c_str()) : program;
-    std::vector<std::pair<std::string, std::string>> settings = {
-        {"VELMORA_RECORD_LOG", session.record_log},
-        {"VELMORA_TASKBAR_EDGE", options.taskbar_edge >= 0 ? std::to_string(options.taskbar_edge) : ""},
-        {"VELMORA_WATCH_INTERVAL", options.watch_interval_ms ? std::to_string(options.watch_interval_ms) : ""},
-        {"VELMORA_HOLD_REBUILDS", options.hold_rebuilds},
-    };
-    settings.insert(settings.end(), options.settings.begin(), options.settings.end());
-    for (const char* name : options.switches)
-        settings.emplace_back(name, "1");
-    auto set_all = [&](bool set) {
-        for (const auto& [name, value] : settings)
-            if (!value.empty())
-                SetEnvironmentVariableA(name.c_str(), set ? value.c_str() : nullptr);
-    };
-    set_all(true);
+    auto settings = options.settings;
+    settings.insert(settings.end(), {{"VELMORA_RECORD_LOG", session.record_log},
+                                     {"VELMORA_HOLD_REBUILDS", options.hold_rebuilds},
+                                     {"VELMORA_WATCH_INTERVAL",
+                                      options.watch_interval_ms ? std::to_string(options.watch_interval_ms) : ""}});
+    for (const auto& [name, value] : settings)  // in the environment of the child alone
+        SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
     session.velmora = start_process("\"" + path + "\"", options.directory.empty()
                                                            ? path.substr(0, path.find_last_of('\\') + 1)
                                                            : options.directory);
-    set_all(false);
+    for (const auto& setting : settings)
+        SetEnvironmentVariableA(setting.first.c_str(), nullptr);
     return session.velmora.process != nullptr;
 }
 

@@ -12,6 +12,14 @@ namespace {
 
 using namespace test;
 
+// The names of the tree, each with its place in the menu and the tag of its shortcut.
+const struct { const char8_t* path; std::vector<int> place; const char* tag; } named[] = {
+    {u8"%windir% 100%.lnk", {0}, "prozent"}, {u8"Abcdef.lnk", {1}, "abcdef"}, {u8"Drag & Drop.lnk", {2}, "drag"},
+    {u8"Notiz .lnk", {3}, "notiz"}, {u8"Spiel 😀.lnk", {4}, "spiel"}, {u8"Łódź Wrocław.lnk", {5}, "lodz"},
+    {u8"Привет.lnk", {6}, "privet"}, {u8"中文程序.lnk", {7}, "zhongwen"}, {u8"Spiele /Karten.lnk", {11, 0}, "karten"},
+    {u8"Ελληνικά/Πρόγραμμα.lnk", {13, 0}, "programma"}, {u8"工具/Редактор.lnk", {14, 0}, "redaktor"},
+};
+
 class HostileStartMenu : public Scenario {
 protected:
     // Makes the tree on the Unix side, where Win32 would strip the blank that ends "Spiele "; names
@@ -24,20 +32,11 @@ protected:
         std::string script = "cd " + shell_quoted(unix_path_of(programs)) + "\n";
         auto copy = [&](const std::string& tag, const std::string& to) {
             shortcut(scratch_ + tag + ".lnk", tag);
-            script += "cp " + shell_quoted(unix_path_of(scratch_ + tag + ".lnk")) + " " + to + "\n";
+            script += "mkdir -p \"$(dirname " + shell_quoted(to) + ")\" && cp " +
+                      shell_quoted(unix_path_of(scratch_ + tag + ".lnk")) + " " + shell_quoted(to) + "\n";
         };
-        script += "mkdir 'Spiele ' Kreis " + shell_quoted(utf8(u8"Ελληνικά")) + " " + shell_quoted(utf8(u8"工具")) + "\n";
-        copy("drag", "'Drag & Drop.lnk'");
-        copy("prozent", "'%windir% 100%.lnk'");
-        copy("notiz", "'Notiz .lnk'");
-        copy("karten", "'Spiele /Karten.lnk'");
-        copy("abcdef", "Abcdef.lnk");
-        const struct { const char* tag; const char8_t* name; } named[] = {
-            {"privet", u8"Привет.lnk"}, {"lodz", u8"Łódź Wrocław.lnk"}, {"zhongwen", u8"中文程序.lnk"},
-            {"spiel", u8"Spiel 😀.lnk"}, {"programma", u8"Ελληνικά/Πρόγραμμα.lnk"}, {"redaktor", u8"工具/Редактор.lnk"},
-        };
-        for (const auto& [tag, name] : named)
-            copy(tag, shell_quoted(utf8(name)));
+        for (const auto& name : named)
+            copy(name.tag, utf8(name.path));
         // Kreis: a shortcut, a link back to the folder itself and one up to Programs.
         copy("ziel", "Kreis/Ziel.lnk");
         script += "ln -s \"$PWD/Kreis\" Kreis/Zurueck && ln -s \"$PWD\" Kreis/Oben\n";
@@ -47,10 +46,8 @@ protected:
         const int beyond = static_cast<int>(260 - programs.size() - (sizeof "T000.lnk" - 1)) / 2 + 1;
         std::string deep = "a";
         for (int level = 1; level <= 130; deep += "/a", ++level)
-            if (level == 63 || level == 70 || level == fitting_ || level == beyond || level == 130) {
-                script += "mkdir -p " + deep + "\n";
+            if (level == 63 || level == 70 || level == fitting_ || level == beyond || level == 130)
                 copy("tief" + std::to_string(level), deep + "/T" + std::string(level < 100, '0') + std::to_string(level) + ".lnk");
-            }
         ASSERT_TRUE(run_unix_script(script)) << script;
         remember_folders();
         start_with_menu();
@@ -85,25 +82,19 @@ protected:
 TEST_F(HostileStartMenu, EveryNameShowsAsItIsAndOpensItsShortcut)
 {
     ASSERT_NO_FATAL_FAILURE(make_hostile_tree());
-    expect_choice({2}, "Drag & Drop.lnk", "drag");
     const std::vector<std::string> shown = {
         "%windir% 100%", "Abcdef", "Drag && Drop", "Notiz ", utf8(u8"Spiel 😀"), utf8(u8"Łódź Wrocław"),
         utf8(u8"Привет"), utf8(u8"中文程序"), "a", "Administrative Tools", "Kreis", "Spiele ", "StartUp",
         utf8(u8"Ελληνικά"), utf8(u8"工具")};
-    EXPECT_EQ(shown_entries(), shown);
+    for (const auto& name : named) {  // "%" is no variable and no format; a blank that ends a name stays
+        std::string path = utf8(name.path);
+        std::replace(path.begin(), path.end(), '/', '\\');
+        // Wine's shell cannot open a shortcut in a folder whose name ends in a blank (error 193, also
+        // when asked directly): nothing starts there under Wine.
+        expect_choice(name.place, path, path.find(" \\") == std::string::npos ? name.tag : "");
+        EXPECT_EQ(shown_entries(), shown);
+    }
     EXPECT_EQ(lines_containing(log(), "pictures=").back(), "pictures=11") << "the program found its pictures";
-    expect_choice({0}, "%windir% 100%.lnk", "prozent");  // "%" is no variable and no format
-    expect_choice({3}, "Notiz .lnk", "notiz");            // the blank at the end of the name stays
-    expect_choice({1}, "Abcdef.lnk", "abcdef");
-    // So does the blank that ends the folder's name, but Wine's shell cannot open a shortcut in such
-    // a folder (error 193, also when asked directly): nothing starts under Wine.
-    expect_choice({11, 0}, "Spiele \\Karten.lnk", "");
-    expect_choice({4}, utf8(u8"Spiel 😀.lnk"), "spiel");
-    expect_choice({5}, utf8(u8"Łódź Wrocław.lnk"), "lodz");
-    expect_choice({6}, utf8(u8"Привет.lnk"), "privet");
-    expect_choice({7}, utf8(u8"中文程序.lnk"), "zhongwen");
-    expect_choice({13, 0}, utf8(u8"Ελληνικά\\Πρόγραμμα.lnk"), "programma");
-    expect_choice({14, 0}, utf8(u8"工具\\Редактор.lnk"), "redaktor");
     close_and_expect_nothing_written();
 }
 

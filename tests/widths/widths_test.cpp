@@ -20,18 +20,13 @@ bool on_64_bit_windows()
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-// The 64-bit build's bin folder as Windows names it, ending in "\"; "" when not configured.
+// The 64-bit build's bin folder through Wine's drive Z:, the Unix root, ending in "\"; "" when not
+// configured.
 std::string partner_bin()
 {
-    using dos_name_function = WCHAR*(CDECL*)(const char*);
-    const auto to_dos = reinterpret_cast<dos_name_function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-    WCHAR* name = to_dos && *VELMORA_PARTNER_BIN ? to_dos(VELMORA_PARTNER_BIN) : nullptr;
-    if (!name)
-        return "";
-    const std::string path = utf8(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return path + "\\";
+    std::string path = *VELMORA_PARTNER_BIN ? std::string("Z:") + VELMORA_PARTNER_BIN + "/" : "";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 int velmora_processes()
@@ -85,15 +80,12 @@ protected:
         }
         ASSERT_TRUE(wait_until([] { return main_window_owners().size() == 1; }, 30000));
         const DWORD serving = main_window_owners()[0];
-        if (hands_over) {
-            session_.velmora.id = serving;
-            session_.velmora.process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE,
-                                                   FALSE, serving);
-            ASSERT_NE(session_.velmora.process, nullptr);
-        }
+        if (hands_over)
+            session_.velmora = {OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, serving),
+                                serving};
         EXPECT_EQ(serving, session_.velmora.id) << "another process serves the Start button";
         // Its main window comes before its hook: clicks wait for its main loop.
-        EXPECT_EQ(WaitForInputIdle(session_.velmora.process, 30000), 0u);
+        ASSERT_EQ(WaitForInputIdle(session_.velmora.process, 30000), 0u);
         BOOL serving_under_wow64 = TRUE;
         ASSERT_TRUE(IsWow64Process(session_.velmora.process, &serving_under_wow64));
         EXPECT_EQ(serving_under_wow64 != FALSE, on_64_bit_windows() && !hands_over) << "a copy of the wrong width serves";
