@@ -1,6 +1,5 @@
 // The layout of the start menu worked out from the Programs tree: submenus opened and closed,
-// captions, entry numbering, the builder's depth limit and the budget of submenus. The real menu, nesting, numbering and
-// doubled ampersands included, is read back in tests/presentation/menu_assembly_test.cpp.
+// captions, entry numbering, the builder's depth limit and the budget of submenus.
 
 #include <gtest/gtest.h>
 
@@ -16,12 +15,10 @@ std::string render(const menu_plan& plan)
     std::string text;
     for (const plan_step& step : plan.steps) {
         text += text.empty() ? "" : "|";
-        if (step.action == plan_action::open_submenu)
-            text += "open " + step.caption;
-        else if (step.action == plan_action::close_submenus)
+        if (step.action == plan_action::close_submenus)
             text += "close " + std::to_string(step.count);
-        else if (step.action == plan_action::add_entry)
-            text += "entry " + std::to_string(step.id) + " " + step.caption;
+        else
+            text += (step.action == plan_action::open_submenu ? "open " : "entry " + std::to_string(step.id) + " ") + step.caption;
     }
     return text;
 }

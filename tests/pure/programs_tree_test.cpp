@@ -18,51 +18,32 @@ const programs_roots roots = {"U:\\Users\\Ann\\Start Menu\\", "C:\\ProgramData\\
 std::string user(const std::string& relative) { return roots.user + relative; }
 std::string common(const std::string& relative) { return roots.common + relative; }
 
+// The menu's order, every name against every other: names the code page holds as the runtime's
+// case-blind compare of ANSI text orders them (by their bytes there, only A-Z folded), then every
+// other character by code point (a lone surrogate by its value), then bytes that begin no character.
 TEST(ProgramsTreeText, SortsLikeTheRuntimesCaseBlindCompare)
 {
-    // Names the code page holds, in Windows-1252 as the compiler writes these literals.
-    const struct {
-        const char* a;
-        const char* b;
-    } ascending[] = {
-        {"Programs\\Games2\\", "Programs\\Games\\"},        // "2" and " " sort before "\"
-        {"Programs\\Office Tools\\", "Programs\\Office\\"},
-        {"Programs\\Games\\", "Programs\\Games_x\\"},       // "_" and letters after it
-        {"Programs\\Games\\", "Programs\\gamesX\\"},
-        {"Programs\\Games", "Programs\\Games2"},            // a prefix first
-        {"Programs\\\xC4pfel", "Programs\\\xE4pfel"},       // only A-Z fold
-        {"Programs\\z", "Programs\\\xE9"},                  // unsigned bytes
-        {"Programs\\\x80", "Programs\\\xE9"},               // the code page's bytes, not the code points
-        {"Programs\\\x8A", "Programs\\\x9A"},               // only A-Z fold
-    };
-    // Characters the code page lacks after all those it holds, by code point; a lone surrogate by
-    // its value; a byte that begins no character after every character. Rows in UTF-8.
     using test::utf8;
-    const std::string beyond[][2] = {
-        {utf8(u8"Programs\\ÿ"), utf8(u8"Programs\\Łódź")},
-        {utf8(u8"Programs\\Ł"), utf8(u8"Programs\\ł")},  // no folding
-        {utf8(u8"Programs\\Ł"), utf8(u8"Programs\\ŁŁ")},  // a prefix first
-        {utf8(u8"Programs\\П"), utf8(u8"Programs\\中")},
-        {utf8(u8"Programs\\中"), "Programs\\\xED\xA0\x80"},    // a lone U+D800
-        {"Programs\\\xED\xB0\x80", utf8(u8"Programs\\😀")},  // a lone U+DC00, U+1F600
-        {utf8(u8"Programs\\\U0010FFFF"), "Programs\\\x80"},  // the last character, a stray byte
-        {"Programs\\\xC0\x80", "Programs\\\xFF"},            // overlong C0 80: two bytes by value
+    const std::string ascending[] = {
+        // A prefix first; "2" and " " before "\", "_" and the letters after it.
+        "Games", "Games2", "Games2\\", "Games\\", "Games_x\\", "gamesX\\", "Office Tools\\", "Office\\", "z",
+        // The code page's characters by their bytes there (€ is 0x80, é 0xE9), not by code point.
+        utf8(u8"€"), utf8(u8"Š"), utf8(u8"š"), utf8(u8"Äpfel"), utf8(u8"äpfel"), utf8(u8"é"), utf8(u8"ÿ"),
+        utf8(u8"Ł"), utf8(u8"Łódź"), utf8(u8"ŁŁ"), utf8(u8"ł"), utf8(u8"П"), utf8(u8"中"),
+        "\xED\xA0\x80", "\xED\xB0\x80", utf8(u8"😀"), utf8(u8"\U0010FFFF"),  // lone U+D800 and U+DC00 first
+        "\x80", "\xC0\x80", "\xFF",  // a stray byte; overlong C0 80, two bytes
     };
-    for (const auto& [a, b] : ascending) {
-        EXPECT_LT(compare_paths(test::utf8_of_1252(a), test::utf8_of_1252(b)), 0) << a << " < " << b;
-        EXPECT_GT(compare_paths(test::utf8_of_1252(b), test::utf8_of_1252(a)), 0) << b << " > " << a;
-    }
-    for (const auto& [a, b] : beyond) {
-        EXPECT_LT(compare_paths(a, b), 0) << a << " < " << b;
-        EXPECT_GT(compare_paths(b, a), 0) << b << " > " << a;
-    }
+    for (std::size_t i = 0; i < std::size(ascending); ++i)
+        for (std::size_t j = 0; j < std::size(ascending); ++j) {
+            const int order = compare_paths(ascending[i], ascending[j]);
+            EXPECT_EQ((order > 0) - (order < 0), (i > j) - (i < j)) << ascending[i] << " against " << ascending[j];
+        }
     EXPECT_EQ(compare_paths("Programs\\Tools", "programs\\TOOLS"), 0);
 
     path_list list = {"b", "B", "a", "b", "A", "B", "c"};
     sort_paths(&list);
     EXPECT_EQ(list, (path_list{"a", "A", "b", "B", "b", "B", "c"}));  // stable
-    // Exact duplicates go also when another spelling stands between them.
-    remove_duplicates_in_runs(&list);
+    remove_duplicates_in_runs(&list);  // also where another spelling stands between the copies
     EXPECT_EQ(list, (path_list{"a", "A", "b", "B", "c"}));
 }
 
@@ -71,14 +52,11 @@ TEST(ProgramsTree, MergesBothRootsInOrderAndSkipsWhatIsNoShortcut)
 {
     const uint8_t ul = source_user_lnk, cl = source_common_lnk, uu = source_user_url, cu = source_common_url;
     using test::utf8;
-    auto times = [](const char8_t* text, int count) {
-        std::string repeated;
-        for (int i = 0; i < count; ++i)
-            repeated += utf8(text);
-        return repeated;
-    };
     // The user's Programs folder is 32 UTF-16 units long: a backslash, 223 more and ".lnk" make 260.
-    const std::string fits = times(u8"Ж", 223), beyond = times(u8"Ж", 222) + utf8(u8"😀");
+    std::string fits;
+    for (int i = 0; i < 223; ++i)
+        fits += utf8(u8"Ж");
+    const std::string beyond = fits.substr(0, fits.size() - 2) + utf8(u8"😀");
     const struct {
         const char* what;
         std::vector<std::string> user, common, tree;
@@ -201,12 +179,8 @@ TEST(WatcherPass, CountsEveryFileAndSeesEveryRenameOrMove)
     EXPECT_EQ(original.file_count, 3);
     EXPECT_EQ(pass(base, true), original);  // the listing order does not matter
 
-    const struct {
-        const char* change;
-        std::size_t index;  // the path of base that the change replaces
-        std::string path;
-        int32_t count;
-    } rows[] = {
+    // Each change replaces the path of base at index.
+    const struct { const char* change; std::size_t index; std::string path; int32_t count; } rows[] = {
         {"rename a shortcut", 0, common("Programs\\Tools\\Calculator.lnk"), 3},
         {"rename only the case", 2, user("Programs\\editor.lnk"), 3},
         {"move between folders", 2, user("Programs\\Games\\Editor.lnk"), 3},

@@ -1,11 +1,8 @@
 #pragma once
-// Windows-1252 as the tests read it, written apart from the program's own table: the compiler
-// writes the tests' narrow literals in Windows-1252, while the program holds names in UTF-8.
+// Text for the tests: the compiler writes their narrow literals in Windows-1252, while the program
+// holds names in UTF-8. The code page is written here apart from the program's own table.
 
 #include <string>
-#include <string_view>
-
-#include "toolkit/utf.h"
 
 namespace test {
 
@@ -20,15 +17,6 @@ inline char16_t windows_1252_character(unsigned char byte)
         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
     };
     return byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : static_cast<char16_t>(byte);
-}
-
-// Windows-1252 text (a narrow literal of the tests) in UTF-8.
-inline std::string utf8_of_1252(std::string_view bytes)
-{
-    std::u16string units;
-    for (char byte : bytes)
-        units.push_back(windows_1252_character(static_cast<unsigned char>(byte)));
-    return utf8_from_utf16(units);
 }
 
 // A u8"..." literal, which is UTF-8 whatever the compiler's character set, as the program's text.
