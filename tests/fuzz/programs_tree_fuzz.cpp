@@ -1,33 +1,37 @@
 // The Programs tree builder over generated start menus.
 //
-// Input: lines, each one file, folder or link below the Programs folder of one root:
-//   <root><path>            a file; with a trailing "\" a folder (missing folders along it are made)
+// Input: lines, each one file, folder or link below the Programs folder of a root, "u" or "U" as
+// the first byte for the user's, any other byte for all users':
+//   <root><path>                  a file; with a trailing "\" a folder (missing folders along it are made)
 //   <root><path>><root><target>   a folder link at path that leads to the folder target
-//   ~<a><b><path>           shortcuts of one name in several spellings: of the twelve files
-//                           <root><path with its last name as written, in upper or in lower case>
-//                           .lnk or .url, those whose bit is set in the 16 bits <a><b>
-// <root> is "u" or "U" for the user's root, any other byte for all users'. Names are made as
-// Windows holds them, in UTF-16 units, and reach the tree as the platform layer gives them, in UTF-8:
-// a byte below 128 is that character, 0xFF and the two bytes after it are one unit of any value
-// (a surrogate without its partner included), any other byte is its Windows-1252 character;
-// characters that no Windows file name holds become "_", and "." and ".." and empty names are
-// dropped. Links may lead anywhere, also up to their own folders.
+//   ~<a><b><path>                 shortcuts of one name: of the twelve files <root><path with its last
+//                                 name as written, in upper or in lower case>.lnk or .url, those whose
+//                                 bit is set in the 16 bits <a><b>
+// Names are made as Windows holds them, in UTF-16 units, and reach the tree in UTF-8 as the platform
+// layer converts them: a byte below 128 is that character, 0xFF and the two bytes after it are one
+// unit of any value (a surrogate without its partner included), any other byte is its Windows-1252
+// character; characters that no file name holds become "_"; "." and ".." and empty names are dropped.
+// Links may lead anywhere, also up to their own folders.
 //
-// Checked for every input: that every name converts back to exactly its UTF-16 units; the order
-// guarantees of the tree on which the menu assembly relies, in the menu's order written anew here;
-// that tree, source bits and launch list agree; that the listing order of the file system changes no
-// more than the order of spellings that differ only in case. And the order of the lines themselves,
-// taken as bytes, any bytes: the same as the one written here.
+// Checked for every input: names convert back exactly; the tree keeps the order the menu assembly
+// relies on, in the menu's order written anew here, as do the lines themselves taken as any bytes;
+// tree, source bits and launch list agree; the listing order changes only spellings that differ in case.
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 
 #include "catalogue/programs_tree.h"
-#include "tests/fuzz/fuzz_check.h"
 #include "tests/pure/memory_fs.h"
 #include "tests/pure/windows_1252.h"
 #include "toolkit/utf.h"
+
+// A property that every input must keep; a broken one aborts, so libFuzzer saves the input.
+#define FUZZ_CHECK(property) \
+    ((property) ? void() : (std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #property), std::abort()))
 
 namespace {
 
@@ -35,21 +39,17 @@ const programs_roots roots = {"U:\\Users\\Ann\\Start Menu\\", "C:\\ProgramData\\
 constexpr std::size_t max_lines = 48;
 constexpr int max_links = 4;  // each link may double the folders a walk sees
 
-bool is_folder(const std::string& path) { return path.back() == '\\'; }
-bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
 std::string folded(std::string_view text)
 {
     std::string result(text);
     for (char& c : result)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return result;
 }
 
-// The menu's order, written independently of the builder: the characters' ranks compared in turn,
-// a prefix first. A character of Windows-1252 ranks by its byte, A-Z folded; any other after them by
-// its value, a byte that begins no character after every character.
+// The menu's order, written apart from the builder: the characters' ranks compared in turn, a
+// prefix first. A character of Windows-1252 ranks by its byte, A-Z folded; any other after them by
+// its value, and a byte that begins no character (decoded above every code point) after those.
 std::vector<uint32_t> ranks(std::string_view text)
 {
     static const std::map<uint32_t, uint32_t> code_page = [] {
@@ -60,61 +60,45 @@ std::vector<uint32_t> ranks(std::string_view text)
         return bytes;
     }();
     std::vector<uint32_t> result;
-    while (!text.empty()) {
-        const decoded_character c = decode_utf8(text);
+    for (decoded_character c{}; !text.empty(); text.remove_prefix(c.length)) {
+        c = decode_utf8(text);
         const auto byte = code_page.find(c.value);
-        result.push_back(byte != code_page.end() ? byte->second : c.value < invalid_byte_base ? 0x100 + c.value
-                                                                                             : 0x200000 + c.value);
-        text.remove_prefix(c.length);
+        result.push_back(byte != code_page.end() ? byte->second : 0x100 + c.value);
     }
     return result;
 }
 bool sorts_after(const std::string& a, const std::string& b) { return ranks(a) > ranks(b); }
 
-// A name's UTF-16 units as the line's bytes give them (see the top of the file), in UTF-8 as the
-// platform layer converts them; every name must convert back to exactly its units.
-std::string windows_name(std::string_view bytes)
+// The UTF-16 units that a line's bytes give (see the top of the file); a "\" only from its own byte.
+std::u16string units_of(std::string_view bytes)
 {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes[at]); };
     std::u16string units;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        char16_t unit = test::windows_1252_character(byte);
-        if (byte == 0xFF) {
-            if (i + 2 >= bytes.size())
-                break;
-            unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i + 1]) << 8 | static_cast<unsigned char>(bytes[i + 2]));
-            i += 2;
-        }
-        const bool forbidden = unit < 0x20 || (unit < 0x80 && std::string_view("\"*/:<>?|\\").find(static_cast<char>(unit)) !=
-                                                                  std::string_view::npos);
-        units.push_back(forbidden ? u'_' : unit);
+    for (std::size_t i = 0; i < bytes.size() && (byte(i) != 0xFF || i + 2 < bytes.size()); ++i) {
+        const char16_t unit = byte(i) == 0xFF ? byte(i + 1) << 8 | byte(i + 2) : test::windows_1252_character(byte(i));
+        const bool forbidden = unit < 0x20 || (unit < 0x80 && std::strchr("\"*/:<>?|\\", unit));
+        units.push_back(bytes[i] == '\\' ? u'\\' : forbidden ? u'_' : unit);
+        i += byte(i) == 0xFF ? 2 : 0;
     }
-    std::string name;
-    append_utf8(&name, units.data(), units.size());
-    FUZZ_CHECK(utf16_from_utf8(name) == units && utf16_length(name) == units.size());
-    return name;
+    return units;
 }
 
-// The absolute path below a root's Programs folder that a line names; a trailing "\" is kept. A
-// line without a name stands for the Programs folder itself.
+// The absolute path below a root's Programs folder that a line names; a trailing "\" is kept, and a
+// line without a name stands for the Programs folder itself. Every name must convert back exactly.
 std::string absolute_path(std::string_view line)
 {
-    std::string path = (!line.empty() && (line[0] == 'u' || line[0] == 'U') ? roots.user : roots.common) + "Programs";
+    std::string path = (line.starts_with('u') || line.starts_with('U') ? roots.user : roots.common) + "Programs";
     const std::size_t programs_size = path.size();
-    std::size_t start = 1;
-    for (std::size_t i = 1; i <= line.size(); ++i) {
-        if (i < line.size() && static_cast<unsigned char>(line[i]) == 0xFF) {
-            i = std::min(i + 2, line.size() - 1);  // a unit's bytes are no separator
-            continue;
-        }
-        if (i < line.size() && line[i] != '\\')
-            continue;
-        const std::string name = windows_name(line.substr(start, std::min(i, line.size()) - start));
+    const std::u16string units = units_of(line.substr(std::min<std::size_t>(line.size(), 1)));
+    for (std::size_t start = 0, end = 0; end != std::u16string::npos; start = end + 1) {
+        end = units.find(u'\\', start);
+        const std::u16string_view name_units = std::u16string_view(units).substr(start, end - start);
+        const std::string name = utf8_from_utf16(name_units);
+        FUZZ_CHECK(utf16_from_utf8(name) == name_units && utf16_length(name) == name_units.size());
         if (!name.empty() && name != "." && name != "..")
             path.append(1, '\\').append(name);
-        start = i + 1;
     }
-    if (path.size() == programs_size || (!line.empty() && line.back() == '\\'))
+    if (path.size() == programs_size || units.ends_with(u'\\'))
         path += '\\';
     return path;
 }
@@ -136,15 +120,13 @@ void add_spellings(std::string_view line, test::memory_fs* fs)
     }
 }
 
-// Builds the file system.
 void decode(std::string_view input, test::memory_fs* fs)
 {
     int links = 0;
     std::string_view previous;
     for (std::size_t lines = 0; !input.empty() && lines < max_lines; ++lines) {
-        const std::size_t end = input.find('\n');
-        const std::string_view line = input.substr(0, end);
-        input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
+        const std::string_view line = input.substr(0, input.find('\n'));
+        input.remove_prefix(std::min(input.size(), line.size() + 1));
 
         // Any bytes: the order written here, and equal only where A-Z folded alone tells them apart.
         const int order = compare_paths(previous, line);
@@ -153,13 +135,12 @@ void decode(std::string_view input, test::memory_fs* fs)
         previous = line;
 
         const std::size_t arrow = line.find('>');
-        if (line.size() > 3 && line[0] == '~') {
+        if (line.size() > 3 && line[0] == '~')
             add_spellings(line, fs);
-        } else if (arrow == std::string_view::npos) {
+        else if (arrow == std::string_view::npos)
             fs->add(absolute_path(line));
-        } else if (links++ < max_links) {
+        else if (links++ < max_links)
             fs->add_link(absolute_path(line.substr(0, arrow)), absolute_path(line.substr(arrow + 1)));
-        }
     }
 }
 
@@ -175,20 +156,20 @@ void check_order_and_agreement(const programs_tree& result)
     std::size_t launch_index = 0;
     for (std::size_t i = 0; i < tree.size(); ++i) {
         const std::string& element = tree[i];
-        FUZZ_CHECK(starts_with(element, "Programs\\") && element.find("\\\\") == std::string::npos);
-        FUZZ_CHECK((result.sources[i] == 0) == is_folder(element) && (result.sources[i] & ~0x0F) == 0);
+        const bool folder = element.back() == '\\';
+        FUZZ_CHECK(element.starts_with("Programs\\") && element.find("\\\\") == std::string::npos);
+        FUZZ_CHECK((result.sources[i] == 0) == folder && (result.sources[i] & ~0x0F) == 0);
         FUZZ_CHECK(seen.insert(element).second);  // nothing twice
-        if (!is_folder(element)) {
+        if (!folder) {
             // An entry belongs to the folder just before it; entries sorted.
-            FUZZ_CHECK(previous_folder != nullptr && starts_with(element, *previous_folder));
+            FUZZ_CHECK(previous_folder != nullptr && element.starts_with(*previous_folder));
             FUZZ_CHECK(element.find('\\', previous_folder->size()) == std::string::npos);
             FUZZ_CHECK(!previous_entry || !sorts_after(*previous_entry, element));
             previous_entry = &element;
             FUZZ_CHECK(launch_index < result.launch.size() && result.launch[launch_index++] == element);
             continue;
         }
-        // Folders sorted.
-        FUZZ_CHECK(!previous_folder || !sorts_after(*previous_folder, element));
+        FUZZ_CHECK(!previous_folder || !sorts_after(*previous_folder, element));  // folders sorted
         previous_folder = &element;
         previous_entry = nullptr;
 
@@ -196,10 +177,8 @@ void check_order_and_agreement(const programs_tree& result)
         // left yet: a subtree follows its folder without a gap, only spellings that differ in case
         // may interleave with it.
         const std::string lower = folded(element);
-        while (!open.empty() && !starts_with(lower, open.back().first)) {
+        for (; !open.empty() && !lower.starts_with(open.back().first); open.pop_back())
             closed.insert(open.back().second);
-            open.pop_back();
-        }
         for (std::size_t end = element.find('\\'); end + 1 < element.size(); end = element.find('\\', end + 1)) {
             const std::string_view above(element.data(), end + 1);
             FUZZ_CHECK(seen.count(above) == 1 && closed.count(above) == 0);
