@@ -1,7 +1,6 @@
 // The main function of every test program. On Windows it ends with TerminateProcess once the
-// results are printed: a normal exit (static destructors, then every DLL's detach code after the
-// other threads were killed wherever they stood) can wait for ever under Wine on a lock that a
-// killed thread held, and none of that is under test.
+// results are printed: under Wine a normal exit can wait for ever on a lock that a thread killed
+// at exit held, and none of that is under test.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 // The image library: BMP and ICO files and blank bitmaps under numbers, pixels read back with
 // GetDIBits; and the pictures of the Grafiken folder, which the build copies beside the tests.
-// Icons drawn into the menu's pictures are read back in tests/presentation/.
 
 #include <gtest/gtest.h>
 

@@ -15,19 +15,18 @@ namespace {
 
 std::string in_quotes(const std::string& text) { return "\"" + text + "\""; }
 
-// Each test gets a fresh folder with a copy of record_launch.exe in a sub-folder whose name has a
-// blank, so that a missing quote would start nothing, and letters the ANSI code page lacks.
+// A fresh folder with a copy of record_launch.exe in a sub-folder whose name has a blank, so that a
+// missing quote would start nothing, and letters the ANSI code page lacks.
 class RunProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
         CoInitialize(nullptr);  // the shell may be asked
         ASSERT_FALSE((folder_ = test::make_temp_folder("run_program")).empty());
-        const std::string folder = test::utf8(u8"Mein Programm Łódź 中文");
-        ASSERT_TRUE(test::make_folders(folder_ + folder));
-        program_ = folder_ + folder + "\\record_launch.exe";
-        ASSERT_TRUE(CopyFileW(test::wide(test::fixture_path("record_launch.exe")).c_str(), test::wide(program_).c_str(),
-                              FALSE));
+        program_ = folder_ + test::utf8(u8"Mein Programm Łódź 中文\\record_launch.exe");
+        const std::wstring fixture = test::wide(test::fixture_path("record_launch.exe"));
+        ASSERT_TRUE(test::make_folders(program_.substr(0, program_.rfind('\\'))) &&
+                    CopyFileW(fixture.c_str(), test::wide(program_).c_str(), FALSE));
         log_ = in_quotes(folder_ + "launches.log");
     }
     void TearDown() override { test::remove_tree(folder_); }
@@ -67,8 +66,8 @@ TEST_F(RunProgram, StartsAProgramWithExactlyTheCommandLineBuiltOrReportsWhyNot)
     EXPECT_EQ(launch(1), "cmdline=" + in_quotes(program_) + " " + log_ + " eins  zwei|cwd=" +
                              folder_.substr(0, folder_.size() - 1) + "|show=1");
     EXPECT_EQ(run_program(program_.c_str(), log_.c_str(), nullptr, run_hide), 1);
-    EXPECT_NE(launch(2).find("cmdline=" + in_quotes(program_) + " " + log_ + "|cwd="), std::string::npos);
-    EXPECT_NE(launch(2).find("|show=0"), std::string::npos) << "hidden";
+    EXPECT_TRUE(launch(2).starts_with("cmdline=" + in_quotes(program_) + " " + log_ + "|cwd=") &&
+                launch(2).ends_with("|show=0")) << launch(2);
     EXPECT_EQ(run_program(program_.c_str(), longest.c_str(), nullptr, 0), 1);
     EXPECT_NE(launch(3).find("cmdline=" + in_quotes(program_) + " " + longest + "|"), std::string::npos);
 }

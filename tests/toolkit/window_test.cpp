@@ -1,7 +1,6 @@
 // test-lock: desktop
-// The window library's events: close requests, menu choices, control notifications and the focus
-// keys, sent and posted as other threads, modal loops and the platform do. (Its window takes the
-// foreground and the focus, which tests of the running program must not lose meanwhile.)
+// The window library's events, sent and posted as other threads, modal loops and the platform do.
+// (Its window takes the foreground and the focus, which tests of the running program must not lose.)
 
 #include <gtest/gtest.h>
 
