@@ -34,13 +34,11 @@ TEST_F(AboutWindow, ShowsItsControlsOpensItsLinksAndClosesAsAsked)
         return POINT{rect.left + 20, (rect.top + rect.bottom) / 2};
     };
     const POINT home = point_at(10), mail = point_at(11), close = point_at(12);
-    click(home.x, home.y);
-    EXPECT_TRUE(wait_for_lines(log(), "run_program file=http://velmora.example/", 1, 30000));
     click(home.x, home.y);  // a double click: the events of its two releases
     click(home.x, home.y);
     click(mail.x, mail.y);  // handled after the double click
     EXPECT_TRUE(wait_for_lines(log(), "run_program file=mailto:autor@velmora.example", 1, 30000));
-    EXPECT_EQ(count_lines(log(), "file=http://velmora.example/"), 3);
+    EXPECT_EQ(count_lines(log(), "run_program file=http://velmora.example/"), 2);
     click(close.x, close.y);
     EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, 30000));
 
