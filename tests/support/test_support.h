@@ -31,13 +31,11 @@ inline std::wstring wide(const std::string& utf8_text)
     return text;
 }
 
-inline std::string utf8(const wchar_t* text, int length = -1)
+inline std::string utf8(const std::wstring& text)
 {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
-    if (length < 0 && !result.empty())
-        result.pop_back();  // the terminating zero
+    std::string result(text.size() * 3, '\0');  // at most three bytes a unit
+    result.resize(std::max(0, WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                  result.data(), static_cast<int>(result.size()), nullptr, nullptr)));
     return result;
 }
 
@@ -45,7 +43,8 @@ inline std::string utf8(const wchar_t* text, int length = -1)
 inline std::string exe_folder()
 {
     wchar_t path[MAX_PATH * 2] = {};
-    const std::string folder = utf8(path, static_cast<int>(GetModuleFileNameW(nullptr, path, MAX_PATH * 2)));
+    GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    const std::string folder = utf8(path);
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
@@ -85,7 +84,9 @@ private:
     HANDLE handle_;
 };
 
-inline void pump_messages(DWORD ms)
+// Pumps messages until condition holds or timeout_ms passes, looking again at least every step_ms;
+// the condition's last answer.
+inline bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD step_ms = 20)
 {
     for (const DWORD start = GetTickCount();;) {
         MSG message;
@@ -94,19 +95,17 @@ inline void pump_messages(DWORD ms)
             DispatchMessageA(&message);
         }
         const DWORD spent = GetTickCount() - start;
-        if (spent >= ms)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
+        if (condition())
+            return true;
+        if (spent >= timeout_ms)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min(step_ms, timeout_ms - spent), QS_ALLINPUT);
     }
 }
 
-// Pumps messages until condition holds or timeout_ms passes; the condition's last answer.
-inline bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD step_ms = 20)
+inline void pump_messages(DWORD ms)
 {
-    for (const DWORD start = GetTickCount(); !condition(); pump_messages(step_ms))
-        if (GetTickCount() - start >= timeout_ms)
-            return condition();
-    return true;
+    wait_until([] { return false; }, ms, ms);
 }
 
 // A fresh empty folder below %TEMP%, ending in "\".
@@ -250,18 +249,12 @@ inline bool run_unix_script(const std::string& script, DWORD timeout_ms = 60000)
     // From a file, which needs no quoting by the Windows rules; the script leaves a file "done"
     // beside itself at its end, since Wine cannot wait for a Unix process.
     const std::string folder = make_temp_folder("velmora_unix");
-    std::wstring command_line = wide("sh \"" + unix_path_of(folder) + "/script\"");
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    const bool ended =
-        write_file(folder + "script", script + "\n: > \"$(dirname \"$0\")/done\"\n") &&
-        CreateProcessW(L"Z:\\bin\\sh", command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process) &&
-        wait_until([&] { return file_exists(folder + "done"); }, timeout_ms, 10);
-    for (HANDLE handle : {process.hThread, process.hProcess})
-        if (handle)
-            CloseHandle(handle);
+    child_process shell;
+    if (write_file(folder + "script", script + "\n: > \"$(dirname \"$0\")/done\"\n"))
+        shell = start_process("Z:\\bin\\sh \"" + unix_path_of(folder) + "/script\"");
+    const bool ended = wait_until([&] { return file_exists(folder + "done"); }, timeout_ms, 10);
+    if (shell.process)
+        CloseHandle(shell.process);
     for (const char* name : {"script", "done"})
         DeleteFileW(wide(folder + name).c_str());
     RemoveDirectoryW(wide(folder).c_str());
@@ -322,34 +315,29 @@ inline std::string window_text(HWND window)
     return std::string(text, std::max(GetWindowTextA(window, text, sizeof text), 0));
 }
 
-// Synthetic input, as a user makes it.
-inline void send_mouse(DWORD flags, int x, int y)
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-        input.mi.dx = MulDiv(x, 65536, width) + (width ? 65536 / width / 2 : 0);
-        input.mi.dy = MulDiv(y, 65536, height) + (height ? 65536 / height / 2 : 0);
-    }
-    SendInput(1, &input, sizeof input);
-}
-
-// Wine moves its own cursor for synthetic input but leaves the X pointer where it was; a window
-// that then appears under the X pointer makes Wine move the cursor back, and the next click lands
-// beside its target. SetCursorPos moves the X pointer along first.
+// Synthetic input, as a user makes it. Wine moves its own cursor for synthetic input but leaves the
+// X pointer where it was; a window that then appears under the X pointer makes Wine move the cursor
+// back, and the next click lands beside its target. SetCursorPos moves the X pointer along first.
 inline void move_mouse(int x, int y)
 {
     SetCursorPos(x, y);
-    send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = MulDiv(x, 65536, width) + 65536 / width / 2;
+    input.mi.dy = MulDiv(y, 65536, height) + 65536 / height / 2;
+    SendInput(1, &input, sizeof input);
 }
 
 // At the current position.
 inline void mouse_button(bool down, bool right = false)
 {
-    send_mouse(right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
-                     : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP), 0, 0);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                             : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    SendInput(1, &input, sizeof input);
 }
 
 inline void click(int x, int y, bool right = false)

@@ -80,8 +80,7 @@ inline bool start_fake_shell(velmora_session& session)
     make_session_folder(session);
     const int started_before = count_lines(session.shell_log, "ready");
     session.shell = start_process("\"" + fixture_path("fake_shell.exe") + "\" \"" + session.shell_log + "\"");
-    return session.shell.process && wait_for_lines(session.shell_log, "ready", started_before + 1, 30000) &&
-           wait_until([] { return fake_start_button() != nullptr; }, 30000);
+    return session.shell.process && wait_for_lines(session.shell_log, "ready", started_before + 1, 30000);
 }
 inline void stop_fake_shell(velmora_session& session)
 {
@@ -156,13 +155,9 @@ inline void end_session(velmora_session& session, bool print_logs = false)
     if (close_velmora(session, 15000) < 0)
         end_process(session.velmora);
     stop_fake_shell(session);
-    for (const std::string* log : {&session.shell_log, &session.record_log}) {
-        if (!print_logs || log->empty())
-            continue;
-        std::printf("---- %s\n", log->c_str());
-        for (const std::string& line : read_lines(*log))
-            std::printf("%s\n", line.c_str());
-    }
+    for (const std::string* log : {&session.shell_log, &session.record_log})
+        if (print_logs && !log->empty())
+            std::printf("---- %s\n%s", log->c_str(), read_file(*log).c_str());
     remove_tree(session.folder);
     session = {};
 }
