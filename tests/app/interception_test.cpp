@@ -2,7 +2,7 @@
 // The road of one click, driven with SendInput: a left press on the Start button opens the menu;
 // everything else goes on to the windows and hooks it was meant for, a window lying over the button
 // and, while no menu is on offer, the shell's button among them. The hook heals where Windows 7 is
-// strict; rebuilds never keep a click waiting.
+// strict; rebuilds never keep a click waiting, nor change the menu on screen.
 
 #include <atomic>
 
@@ -29,7 +29,7 @@ protected:
     void expect_fresh_hook_after(const std::string& action)
     {
         std::vector<std::string> hooks;
-        EXPECT_TRUE(wait_until([&] {
+        ASSERT_TRUE(wait_until([&] {
             hooks.clear();
             for (const std::string& line : read_lines(log())) {
                 if (line.starts_with(action))
@@ -39,7 +39,6 @@ protected:
             }
             return hooks.size() >= 3;
         }, 30000)) << action;
-        ASSERT_GE(hooks.size(), 3u) << action;
         EXPECT_TRUE(hooks[1].starts_with("hook installed ")) << action;
         EXPECT_TRUE(hooks[2].starts_with("hook removed ") && hooks[2].ends_with(" ok")) << action;
     }
@@ -127,8 +126,9 @@ TEST_F(Interception, EverythingButALeftPressOnTheButtonGoesOn)
 }
 
 // A click during the first build goes on to the shell's button, whose own menu is better than none;
-// during a later one it opens the menu on offer at once, and a choice in it starts what it showed;
-// the first click after the hand-over shows the new menu.
+// during a later one it opens the menu on offer at once. A build handed over while that menu is up
+// changes nothing in it: a choice starts what it showed at that place, where the new menu has
+// another entry. The first click after the hand-over shows the new menu.
 TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewMenu)
 {
     shortcut(user_programs() + "Alt.lnk", "alt");
@@ -149,24 +149,36 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     EXPECT_EQ(menus_shown(), 1) << "the press during the first build opened a menu as well";
     EXPECT_EQ(presses_at_shell(), 1);
 
-    shortcut(user_programs() + "Neu.lnk", "neu");
+    shortcut(user_programs() + "Aaa.lnk", "aaa");
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 2, 30000));
-    choose({0});
-    ASSERT_TRUE(wait_for_launch("alt")) << "the choice in the menu on offer";
+    const int closed = count_lines(log(), "menu closed");
+    ASSERT_TRUE(open_menu());
     EXPECT_EQ(count_lines(log(), "rebuild end"), 1) << "the rebuild ran on";
-    EXPECT_EQ(shown_entries(), (std::vector<std::string>{"Alt", "Administrative Tools", "StartUp"}));
-
     let_go();
+    // Wine now and then refuses a menu to a build made while another thread tracks a menu: that
+    // build is discarded, and the next pass builds again.
+    ASSERT_TRUE(wait_until(
+        [&] { return count_lines(log(), "rebuild end") + count_lines(log(), "rebuild discarded") > 1; }, 30000));
+    for (WORD key : {VK_DOWN, VK_RIGHT, VK_RETURN})
+        press_key(key);
+    wait_for_menu_closed(closed);
+    ASSERT_TRUE(wait_for_launch("alt")) << "the choice in the menu on screen";
+    EXPECT_EQ(shown_entries(), (std::vector<std::string>{"Alt", "Administrative Tools", "StartUp"}));
+    if (count_lines(log(), "rebuild discarded") > 0) {
+        ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 3, 30000));
+        let_go();
+    }
     ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 2, 30000));
-    choose({1});
-    ASSERT_TRUE(wait_for_launch("neu"));
-    EXPECT_EQ(shown_entries(), (std::vector<std::string>{"Alt", "Neu", "Administrative Tools", "StartUp"}));
+    choose({0});
+    ASSERT_TRUE(wait_for_launch("aaa"));
+    EXPECT_EQ(shown_entries(), (std::vector<std::string>{"Aaa", "Alt", "Administrative Tools", "StartUp"}));
     EXPECT_EQ(menus_shown(), 3);
     EXPECT_EQ(launches(), 2);
 
     // A rebuild that does not end keeps shutdown waiting a few seconds at most.
+    const int begun = count_lines(log(), "rebuild begin");
     shortcut(user_programs() + "Drei.lnk", "drei");
-    ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 3, 30000));
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", begun + 1, 30000));
     EXPECT_EQ(close_velmora(session_, 60000), 0);
 }
 
@@ -243,9 +255,8 @@ TEST_F(Interception, StartClosesTheOpenMenuAndTheNextPressOpensItAgain)
 
     let_go();  // for the next menu
     ASSERT_TRUE(open_menu());
-    HWND menu = visible_menu_window();
     RECT covered = {}, overlap = {};
-    GetWindowRect(menu, &covered);
+    GetWindowRect(visible_menu_window(), &covered);
     EXPECT_FALSE(IntersectRect(&overlap, &covered, &button_)) << "the menu covers the Start button";
     const int closed = count_lines(log(), "menu closed");
     click_start_button();
@@ -262,7 +273,8 @@ TEST_F(Interception, StartClosesTheOpenMenuAndTheNextPressOpensItAgain)
 
 // Windows 7 silently removes a hook that once answered too slowly, and may refuse the foreground;
 // the recording build does both: the menu still gets the keyboard and closes on a click elsewhere,
-// the hook is back within seconds, and every action is followed by a fresh hook.
+// the hook is back within seconds, and an action from the menu or from a window is followed by a
+// fresh hook.
 TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
 {
     shortcut(user_programs() + "Eins.lnk", "eins");
@@ -285,8 +297,6 @@ TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
     choose({0});
     ASSERT_TRUE(wait_for_launch("eins"));
     expect_fresh_hook_after("run_program file=" + user_programs() + "Eins.lnk");
-    choose_top_item(2);  // "Suchen"
-    expect_fresh_hook_after("shell_execute verb=find");
     HWND about = choose_about();
     ASSERT_NE(about, nullptr);
     RECT link = {};
