@@ -1,5 +1,5 @@
 #pragma once
-// Load from outside, for the fault tests and the soak benchmarks: a shortcut that comes and goes
+// Load from outside, for the failed-build tests and the soak benchmark: a shortcut that comes and goes
 // below a Programs folder, so that every pass of the watcher rebuilds, and the figures the
 // recording build logs after each rebuild.
 
