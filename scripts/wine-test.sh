@@ -12,5 +12,10 @@ output=$(mktemp "${TMPDIR:-/tmp}/velmora-test.XXXXXX")
 "$loader" "$@" >"$output" 2>&1 </dev/null
 status=$?
 cat "$output"
+# A crash ends the program through Wine's debugger, which may leave the exit code 0.
+if [ $status -eq 0 ] && grep -q '^wine: Unhandled ' "$output"; then
+  echo "wine-test.sh: the program crashed" >&2
+  status=1
+fi
 rm -f "$output"
 exit $status

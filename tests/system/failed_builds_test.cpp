@@ -25,8 +25,10 @@ protected:
         options.watch_interval_ms = 100;
         options.settings = {{variable, schedule}};
         ASSERT_NO_FATAL_FAILURE(start(options));
-        ASSERT_TRUE(let_rebuild_go_on(1, "rebuild end", 1));
-        at_rest_ = logged_resources(log()).back();
+        ASSERT_TRUE(let_rebuild_go_on(1, "resources images=", 1));  // logged just after "rebuild end"
+        const std::vector<live_resources> first = logged_resources(log());
+        ASSERT_FALSE(first.empty());
+        at_rest_ = first.back();
         shortcut(user_programs() + "Zwei.lnk", "zwei");
         for (int rebuild = 2; rebuild <= 3; ++rebuild) {
             SCOPED_TRACE(rebuild);
