@@ -6,12 +6,11 @@
 #include "toolkit/image.h"
 #include "toolkit/menu.h"
 
-std::atomic<bool> g_menu_offered{false};
+std::atomic<int32_t> g_menu_offered{0};
 critical_section g_publication_lock;
 publication_state g_publication;
 
 namespace {
-
 
 void release(HMENU menu, const std::vector<HANDLE>& pictures)
 {
@@ -25,7 +24,7 @@ void release(HMENU menu, const std::vector<HANDLE>& pictures)
 
 bool menu_on_offer()
 {
-    return g_menu_offered.load();
+    return g_menu_offered.load() != 0;
 }
 
 bool rebuild_cancelled()
@@ -69,7 +68,7 @@ bool hand_over(menu_build* build)
             replaced_pictures.clear();
         }
         if (g_publication.offered_menu)
-            g_menu_offered.store(true);
+            g_menu_offered.store(1);
     }
     release(replaced_menu, replaced_pictures);
     return true;

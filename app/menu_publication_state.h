@@ -27,12 +27,12 @@ struct publication_state {
 // the watcher grows it.
 extern critical_section g_publication_lock;
 extern publication_state g_publication;
-extern std::atomic<bool> g_menu_offered;  // menu_on_offer(), which the hook reads without the lock
+extern std::atomic<int32_t> g_menu_offered;  // menu_on_offer(), which the hook reads without the lock
 
 // Forgets every state, as at start-up.
 inline void reset_menu_publication()
 {
     exclusive_lock lock(&g_publication_lock);
     g_publication = publication_state{};
-    g_menu_offered.store(false);
+    g_menu_offered.store(0);
 }

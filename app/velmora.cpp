@@ -17,13 +17,13 @@
 #include <string>
 #include <utility>
 
+#include "about/about_window.h"
 #include "app/app_state.h"
 #include "app/dispatch.h"
-#include "app/start_button.h"
-#include "app/wow64.h"
-#include "about/about_window.h"
 #include "app/menu_publication.h"
 #include "app/rebuild.h"
+#include "app/start_button.h"
+#include "app/wow64.h"
 #include "catalogue/watcher.h"
 #include "presentation/pictures.h"
 #include "toolkit/control.h"
@@ -173,4 +173,3 @@ const char* build_64_bit_file = ::build_64_bit_file;
     }
     shut_down_process();
 }
-

@@ -30,7 +30,7 @@
 
 namespace watcher_seams {
 std::atomic<DWORD> interval_ms{watch_interval_ms};
-std::atomic<bool> messages_during_rebuilds{true};
+std::atomic<int32_t> messages_during_rebuilds{1};
 void (*message_look)() = nullptr;
 void (*walked)() = nullptr;
 }  // namespace watcher_seams
@@ -42,7 +42,7 @@ struct watcher_state {
     pass_signature previous;  // of the last build's pass; watcher thread only
     bool previous_known = false;  // false: the next pass rebuilds; watcher thread only
     build_retry retry;            // watcher thread only
-    std::atomic<bool> stopping{false};
+    std::atomic<int32_t> stopping{0};
     HANDLE stop_event = nullptr;  // manual reset; made before the thread starts, set at shutdown
     int32_t thread = 0;           // the watcher's thread number; 0 while none was started
     DWORD last_answered = 0;      // watcher thread only: when its messages were last handled
@@ -77,7 +77,7 @@ bool identify_platform(void*, const std::string& folder, folder_identity* identi
 bool watch_once()
 {
     const pass_signature signature = watcher_pass(watched_file_system(), current_programs_roots());
-    if (g_watcher.stopping.load())
+    if (g_watcher.stopping.load() != 0)
         return false;
     if (watcher_seams::walked)
         watcher_seams::walked();
@@ -88,7 +88,7 @@ bool watch_once()
     g_watcher.previous = signature;
     g_watcher.previous_known = true;
     g_watcher.retry = after_build(g_watcher.retry, complete, GetTickCount(), watcher_seams::interval_ms.load());
-    return !g_watcher.stopping.load();
+    return g_watcher.stopping.load() == 0;
 }
 
 // Waits for the next pass, handling the thread's messages as they come; false when shutdown
@@ -99,7 +99,7 @@ bool wait_for_next_pass(DWORD milliseconds)
     for (;;) {
         handle_messages();
         const DWORD waited = GetTickCount() - start;
-        if (g_watcher.stopping.load())
+        if (g_watcher.stopping.load() != 0)
             return false;
         if (waited >= milliseconds)
             return true;
@@ -126,14 +126,14 @@ void look_for_messages()
 
 bool watcher_checkpoint()
 {
-    if (watcher_seams::messages_during_rebuilds.load() &&
+    if (watcher_seams::messages_during_rebuilds.load() != 0 &&
         GetTickCount() - g_watcher.last_answered >= message_answer_interval_ms) {
         if (watcher_seams::message_look)
             watcher_seams::message_look();
         else
             look_for_messages();
     }
-    return g_watcher.stopping.load();
+    return g_watcher.stopping.load() != 0;
 }
 
 const file_system_ops& watched_file_system()
@@ -147,7 +147,7 @@ bool start_watcher(const watcher_operations* operations)
     g_watcher.operations = operations;
     g_watcher.previous_known = false;
     g_watcher.retry = build_retry{};
-    g_watcher.stopping.store(false);
+    g_watcher.stopping.store(0);
     // Made before the thread starts: the thread waits on it from its first pass on.
     if (!g_watcher.stop_event)
         g_watcher.stop_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -159,7 +159,7 @@ bool start_watcher(const watcher_operations* operations)
 
 bool stop_watcher(DWORD timeout_ms)
 {
-    g_watcher.stopping.store(true);
+    g_watcher.stopping.store(1);
     if (g_watcher.stop_event)
         SetEvent(g_watcher.stop_event);
     const int32_t thread = std::exchange(g_watcher.thread, 0);
@@ -170,7 +170,7 @@ VELMORA_CALLBACK DWORD WINAPI watch_programs(void*)
 {
     // The shell's icon lookup during a rebuild needs COM on this thread.
     const HRESULT com = CoInitialize(nullptr);
-    for (bool go_on = !g_watcher.stopping.load(); go_on;) {
+    for (bool go_on = g_watcher.stopping.load() == 0; go_on;) {
         try {
             go_on = watch_once();
         } catch (const std::exception&) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 
 #include "catalogue/start_menu_fs.h"
 #include "toolkit/process.h"
@@ -45,7 +46,7 @@ namespace watcher_seams {
 // The pause between two passes: watch_interval_ms.
 extern std::atomic<DWORD> interval_ms;
 // Whether walks and rebuilds stop every message_answer_interval_ms to handle messages.
-extern std::atomic<bool> messages_during_rebuilds;
+extern std::atomic<int32_t> messages_during_rebuilds;
 // Called at every such stop in place of look_for_messages (which it may call), nullptr for none.
 extern void (*message_look)();
 // Told after every walk of the folders, nullptr for none.
@@ -61,5 +62,5 @@ inline void set_watch_interval(DWORD milliseconds)
 }
 inline void set_messages_during_rebuilds(bool handled)
 {
-    watcher_seams::messages_during_rebuilds.store(handled);
+    watcher_seams::messages_during_rebuilds.store(handled ? 1 : 0);
 }

@@ -242,4 +242,3 @@ HMENU move_menu(int32_t from, int32_t to)
         g_builder.current = to;
     return replaced;
 }
-

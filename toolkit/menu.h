@@ -37,7 +37,6 @@ bool menu_build_failed();
 // Live menus of the table, under any number.
 int32_t live_menu_count();
 
-
 void disable_menu_item(int32_t number, UINT id, int32_t state);
 
 // Brings owner to the foreground, so that the menu gets the keyboard and closes when the user
