@@ -1,7 +1,8 @@
 #pragma once
 // What every benchmark needs: a millisecond clock, a median, and the result line that
-// scripts/bench.sh gathers ("BENCH<TAB>name<TAB>value<TAB>unit"); and start menus of many
-// shortcuts with different icons.
+// scripts/bench.sh gathers ("BENCH<TAB>name<TAB>value<TAB>unit"); start menus of many shortcuts
+// with different icons; work on a thread of its own; and load from outside: a shortcut that comes
+// and goes, so that every pass of the watcher rebuilds.
 
 #include <windows.h>
 #include <shlobj.h>
@@ -9,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/image_files.h"
@@ -131,6 +134,71 @@ inline std::vector<std::string> fill_programs(int entries, const std::vector<std
         test::write_file(paths.back(), templates[static_cast<size_t>(i % shortcut_icons)]);
     }
     return paths;
+}
+
+// Work on a Win32 thread of its own (the release toolchains' C++ runtime has no std::thread), waited
+// for by join() or the destructor.
+class worker_thread {
+public:
+    explicit worker_thread(std::function<void()> work)
+        : work_(std::move(work)), handle_(CreateThread(nullptr, 0, run, this, 0, nullptr))
+    {
+    }
+    ~worker_thread() { join(); }
+    worker_thread(const worker_thread&) = delete;
+    worker_thread& operator=(const worker_thread&) = delete;
+
+    void join()
+    {
+        if (handle_) {
+            WaitForSingleObject(handle_, INFINITE);
+            CloseHandle(std::exchange(handle_, nullptr));
+        }
+    }
+
+private:
+    static VELMORA_CALLBACK DWORD WINAPI run(void* self)
+    {
+        static_cast<worker_thread*>(self)->work_();
+        return 0;
+    }
+    std::function<void()> work_;
+    HANDLE handle_;
+};
+
+// A shortcut moved between a parking folder and its place; a rename is atomic, so the watcher never
+// sees it half written.
+struct coming_and_going {
+    std::string parked, placed;
+    bool present = false;
+};
+// Makes the shortcut (to target with arguments) in parking_folder and leaves it there. Needs COM.
+inline bool prepare_coming_and_going(coming_and_going* shortcut, const std::string& parking_folder,
+                                     const std::string& placed_path, const std::string& target,
+                                     const std::string& arguments)
+{
+    *shortcut = {parking_folder + placed_path.substr(placed_path.find_last_of('\\') + 1), placed_path, false};
+    return test::create_shortcut(shortcut->parked, target, arguments, "");
+}
+
+// Moves the shortcut in or out and waits for one more finished rebuild, rebuilds times, pause_ms(i)
+// milliseconds apart. false when a rebuild did not come within timeout_ms.
+inline bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, int rebuilds, DWORD timeout_ms,
+                           int (*pause_ms)(int i) = nullptr)
+{
+    for (int i = 0, done = test::count_lines(log, "rebuild end"); i < rebuilds; ++i, ++done) {
+        // The shell may hold the shortcut open for a moment (its icon, a launch): try again then.
+        const std::string& from = shortcut.present ? shortcut.placed : shortcut.parked;
+        const std::string& to = shortcut.present ? shortcut.parked : shortcut.placed;
+        if (!test::wait_until([&] { return MoveFileA(from.c_str(), to.c_str()) != FALSE; }, 30000, 10))
+            return false;
+        shortcut.present = !shortcut.present;
+        if (!test::wait_until([&] { return test::count_lines(log, "rebuild end") > done; }, timeout_ms, 5))
+            return false;
+        if (pause_ms)
+            Sleep(static_cast<DWORD>(pause_ms(i)));
+    }
+    return true;
 }
 
 }  // namespace bench

@@ -17,7 +17,6 @@
 #include "bench/bench_support.h"
 #include "app/rebuild.h"
 #include "presentation/pictures.h"
-#include "tests/support/soak.h"
 #include "tests/support/test_support.h"
 #include "tests/support/velmora_session.h"
 #include "toolkit/image.h"
@@ -167,8 +166,8 @@ int main()
     const std::string folder = test::make_temp_folder("click_bench");
     const std::vector<std::string> templates = bench::shortcut_templates(folder);
     bench::fill_programs(1000, templates);
-    test::coming_and_going coming;
-    test::prepare_coming_and_going(&coming, folder, test::programs_folder(CSIDL_STARTMENU) + "Kommt und geht.lnk",
+    bench::coming_and_going coming;
+    bench::prepare_coming_and_going(&coming, folder, test::programs_folder(CSIDL_STARTMENU) + "Kommt und geht.lnk",
                                    test::fixture_path("record_launch.exe"), "");
 
     test::velmora_session session;
@@ -182,8 +181,8 @@ int main()
     }
     const figures idle = velmora_latency(session);
     std::atomic<bool> clicking{true};
-    test::worker_thread rebuilds([&] {
-        while (clicking.load() && test::drive_rebuilds(coming, session.record_log, 1, 120000)) {
+    bench::worker_thread rebuilds([&] {
+        while (clicking.load() && bench::drive_rebuilds(coming, session.record_log, 1, 120000)) {
         }
     });
     const int rebuilds_before = test::count_lines(session.record_log, "rebuild end");

@@ -19,7 +19,6 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "tests/support/soak.h"
 #include "tests/support/test_support.h"
 #include "tests/support/velmora_session.h"
 
@@ -154,8 +153,8 @@ bool two_hundred_rebuilds()
     bool made = true;
     for (const char* name : {"Birne", "Dattel", "Kirsche"})
         made = made && test::create_shortcut(user + name + ".lnk", target, "", "");
-    test::coming_and_going coming;
-    made = made && test::prepare_coming_and_going(&coming, parking, user + "Apfel.lnk", target, "");
+    bench::coming_and_going coming;
+    made = made && bench::prepare_coming_and_going(&coming, parking, user + "Apfel.lnk", target, "");
 
     test::velmora_session session;
     test::start_options quick;
@@ -169,10 +168,10 @@ bool two_hundred_rebuilds()
     process_load before;
     double start_ms = 0;
     if (ok) {
-        ok = test::drive_rebuilds(coming, log, 1, 30000);
+        ok = bench::drive_rebuilds(coming, log, 1, 30000);
         before = measure_process(session.velmora.process, "velmora_recording.exe");
         start_ms = GetTickCount();
-        ok = ok && test::drive_rebuilds(coming, log, rebuilds - 2, 30000);
+        ok = ok && bench::drive_rebuilds(coming, log, rebuilds - 2, 30000);
     }
     double spent_ms = GetTickCount() - start_ms;
     process_load after = measure_process(session.velmora.process, "velmora_recording.exe");

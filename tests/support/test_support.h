@@ -53,37 +53,6 @@ inline std::string fixture_path(const char* name)
     return exe_folder() + name;
 }
 
-// Work on a Win32 thread of its own (the release toolchains' C++ runtime has no std::thread), waited
-// for by join() or the destructor.
-class worker_thread {
-public:
-    explicit worker_thread(std::function<void()> work)
-        : work_(std::move(work)), handle_(CreateThread(nullptr, 0, run, this, 0, nullptr))
-    {
-    }
-    ~worker_thread() { join(); }
-    worker_thread(const worker_thread&) = delete;
-    worker_thread& operator=(const worker_thread&) = delete;
-
-    bool started() const { return handle_ != nullptr; }
-    void join()
-    {
-        if (handle_) {
-            WaitForSingleObject(handle_, INFINITE);
-            CloseHandle(std::exchange(handle_, nullptr));
-        }
-    }
-
-private:
-    static VELMORA_CALLBACK DWORD WINAPI run(void* self)
-    {
-        static_cast<worker_thread*>(self)->work_();
-        return 0;
-    }
-    std::function<void()> work_;
-    HANDLE handle_;
-};
-
 // Pumps messages until condition holds or timeout_ms passes, looking again at least every step_ms;
 // the condition's last answer.
 inline bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD step_ms = 20)

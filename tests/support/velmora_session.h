@@ -162,6 +162,23 @@ inline void end_session(velmora_session& session, bool print_logs = false)
     session = {};
 }
 
+// "<opening> images=N gdi=N menus=N table=N" lines of the recording build, in order: "resources"
+// after every rebuild handed over, "rebuild discarded, left" after every one discarded.
+struct live_resources {
+    int images = -1, gdi = -1, menus = -1, table = -1;
+};
+inline std::vector<live_resources> logged_resources(const std::string& log, const std::string& opening = "resources")
+{
+    std::vector<live_resources> found;
+    for (const std::string& line : lines_containing(log, opening + " images=")) {
+        live_resources r;
+        if (std::sscanf(line.c_str() + opening.size(), " images=%d gdi=%d menus=%d table=%d", &r.images, &r.gdi,
+                        &r.menus, &r.table) == 4)
+            found.push_back(r);
+    }
+    return found;
+}
+
 // The error box refusing a Windows other than an NT 6 workstation, in Windows-1252.
 constexpr char unsupported_windows_text[] =
     "Das von Ihnen verwendete Betriebssystem wird nicht unterst\xFCtzt.\n"

@@ -6,7 +6,6 @@
 
 #include "tests/support/image_files.h"
 #include "tests/support/scenario.h"
-#include "tests/support/soak.h"
 
 namespace {
 
