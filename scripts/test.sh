@@ -10,14 +10,13 @@
 #      (VELMORA_FUZZ_SECONDS, 20 by default; 0 skips the step), from its seeds in tests/fuzz/corpus;
 #   5. the 64-bit build's tests in a 64-bit Windows 7 prefix (Wine's 64-bit loader);
 #   6. the 32-bit build's tests in a 32-bit Windows 7 prefix (Wine's 32-bit loader);
-#   7. the 32-bit build's tests labelled wow64 (the two roads, the two widths, one copy per
-#      session) in a 64-bit prefix, under WOW64, with the 64-bit build's programs beside them;
-#   8. the 32-bit build's refusal of Windows XP in a 32-bit prefix set to Windows XP.
+#   7. the 32-bit build's tests labelled wow64 (the road, the widths, one copy per session) in a
+#      64-bit prefix, under WOW64, with the 64-bit build's programs beside them.
 # The Wine steps run side by side, each in a fresh prefix on a private Xvfb display of its own
-# (scripts/with-wine.sh): step 5 as soon as the 64-bit build is there, steps 6 to 8 once the 32-bit
+# (scripts/with-wine.sh): step 5 as soon as the 64-bit build is there, steps 6 and 7 once the 32-bit
 # build is, while steps 3 and 4 run. A Wine step's output is kept in build/logs/ and printed when
 # the step has ended. Where the machine cannot run 32-bit Windows programs (scripts/runs-i386.sh),
-# steps 6 to 8 say so and why, and so does the last line. Build folders: build/ below the project
+# steps 6 and 7 say so and why, and so does the last line. Build folders: build/ below the project
 # (VELMORA_BUILD_DIR overrides). A fault that a fuzzer finds stops the run; the input that shows it
 # is kept in build/fuzz/crashes/. Every test program sets its tests' time limits itself.
 set -euo pipefail
@@ -158,16 +157,11 @@ wine_tests() {
     ctest --test-dir "$folder" --output-on-failure --no-tests=error -j "$jobs" "$@"
 }
 
-# Tests that need a prefix of another Windows carry its label and run only there; tests labelled
-# wow64 run in the Windows 7 prefixes and, in addition, under WOW64.
-other_windows=windows_xp
-
 begin_step "64-bit Windows build"
 "$root/scripts/configure.sh" "$build/x64" x64 -DVELMORA_TESTS=ON
 cmake --build "$build/x64" -j "$jobs"
 
-wine_tests "Tests under Wine: the 64-bit build in a 64-bit Windows 7 prefix" x64-win7-64 -- \
-  "$build/x64" -LE "$other_windows"
+wine_tests "Tests under Wine: the 64-bit build in a 64-bit Windows 7 prefix" x64-win7-64 -- "$build/x64"
 
 begin_step "32-bit Windows build, with the release's compilers and options"
 "$root/scripts/configure.sh" "$build/x86" x86 -DVELMORA_TESTS=ON -DVELMORA_PARTNER_BIN="$build/x64/bin"
@@ -175,12 +169,10 @@ cmake --build "$build/x86" -j "$jobs"
 "$root/scripts/check-imports.sh" "$build/x86/bin/Velmora.exe"
 end_foreground_step
 
-wine_tests "Tests under Wine: the 32-bit build in a 32-bit Windows 7 prefix" x86-win7-32 --arch win32 -- \
-  "$build/x86" -LE "$other_windows"
+wine_tests "Tests under Wine: the 32-bit build in a 32-bit Windows 7 prefix" x86-win7-32 --arch win32 -- "$build/x86"
+# Tests labelled wow64 run in the Windows 7 prefixes and, in addition, under WOW64.
 wine_tests "Tests under Wine: the 32-bit build in a 64-bit Windows 7 prefix (WOW64), the tests labelled wow64" \
-  x86-win7-wow64 --arch win64 -- "$build/x86" -LE "$other_windows" -L wow64
-wine_tests "Tests under Wine: the 32-bit build in a 32-bit Windows XP prefix, the refusal" \
-  x86-winxp-32 --arch win32 --windows winxp -- "$build/x86" -L "$other_windows"
+  x86-win7-wow64 --arch win64 -- "$build/x86" -L wow64
 
 begin_step "Native build of the Windows-free logic, with sanitizers"
 "$root/scripts/check-layers.sh"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command inside a private Wine session and tears the session down afterwards:
-#   scripts/with-wine.sh [--display] [--arch win64|win32] [--windows <version>] <state folder> -- <command...>
+#   scripts/with-wine.sh [--display] [--arch win64|win32] <state folder> -- <command...>
 # The state folder receives a fresh HOME and WINEPREFIX (anything there before is removed), so the
 # run never touches ~/.wine or the user's files. Because it is emptied, it must lie below the build
 # folder (build/ of the project, or VELMORA_BUILD_DIR), and a folder that is already there must be
@@ -11,8 +11,7 @@
 #
 # --arch win64 (the default) makes a 64-bit Windows prefix; with 32-bit Wine installed it runs
 # 32-bit programs too, under WOW64. --arch win32 makes a 32-bit Windows prefix, which runs 32-bit
-# programs only. --windows sets the Windows version the prefix reports (winxp, win7, ...; a fresh
-# prefix reports Windows 7).
+# programs only. A fresh prefix reports Windows 7.
 # The command finds in its environment:
 #   WINE        the loader of the prefix's own width, for wineboot, cmd and programs of that width
 #               (/usr/lib/wine/wine64 in a 64-bit prefix, /usr/lib/wine/wine in a 32-bit one)
@@ -21,17 +20,15 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 [--display] [--arch win64|win32] [--windows <version>] <state folder> -- <command...>" >&2
+  echo "usage: $0 [--display] [--arch win64|win32] <state folder> -- <command...>" >&2
   exit 2
 }
 use_display=0
 arch=win64
-windows_version=""
 while [ $# -gt 0 ]; do
   case $1 in
     --display) use_display=1; shift ;;
     --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
-    --windows) [ $# -ge 2 ] || usage; windows_version=$2; shift 2 ;;
     *) break ;;
   esac
 done
@@ -103,19 +100,10 @@ if [ $use_display -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(head -n 1 "$display_file")"
 fi
 
-# A fresh prefix of the asked width and Windows version, its services settled, and a persistent
+# A fresh prefix of the asked width, its services settled, and a persistent
 # primed wineserver so that each Windows program of the command starts in a fraction of a second.
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w
-if [ -n "$windows_version" ]; then
-  if [ "$arch" = win64 ] && [ "$windows_version" = winxp ]; then
-    # winecfg refuses Windows XP in a 64-bit prefix; Wine's own setting of the user takes it.
-    "$WINE" reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
-  else
-    "$WINE" winecfg -v "$windows_version" >/dev/null 2>&1
-  fi
-  "$WINESERVER" -w
-fi
 "$WINESERVER" -p
 # A program that crashes ends at once, with Wine's backtrace on its output, instead of waiting for
 # an answer to Wine's crash dialog that nobody gives on a private display (which kept a crashed test

@@ -179,27 +179,6 @@ inline std::vector<live_resources> logged_resources(const std::string& log, cons
     return found;
 }
 
-// The error box refusing a Windows other than an NT 6 workstation, in Windows-1252.
-constexpr char unsupported_windows_text[] =
-    "Das von Ihnen verwendete Betriebssystem wird nicht unterst\xFCtzt.\n"
-    "Um diese Anwendung ausf\xFChren zu k\xF6nnen, ben\xF6tigen Sie das Betriebssystem ''Windows 7''.";
-
-// Starts program (a full path), reads its error box "Fehler" and presses OK: "<text>|exit <code>"
-// (-1: it did not end in time), or "no error box".
-inline std::string answer_error_box(const std::string& program)
-{
-    child_process child = start_process("\"" + program + "\"", exe_folder());
-    HWND box = nullptr;
-    std::string answer = "no error box";
-    if (wait_until([&] { return (box = FindWindowA("#32770", "Fehler")) != nullptr; }, 30000)) {
-        answer = window_text(GetDlgItem(box, 0xFFFF));
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-        answer += "|exit " + std::to_string(wait_exit(child, 15000));
-    }
-    end_process(child);
-    return answer;
-}
-
 // The Programs folder of the user's (CSIDL_STARTMENU) or all users' start menu, ending in "\".
 inline std::string programs_folder(int csidl)
 {
