@@ -37,9 +37,7 @@ TEST_F(SingleInstance, ASecondStartEndsAndTheFirstServesUntilItQuits)
 // under way to end.
 TEST_F(SingleInstance, ACopyStartedWhileTheFirstShutsDownServes)
 {
-    start_options options;
-    options.hold_rebuilds = hold_event();
-    ASSERT_NO_FATAL_FAILURE(start(options));
+    ASSERT_NO_FATAL_FAILURE(start({.hold_rebuilds = hold_event()}));
     ASSERT_TRUE(wait_for_lines(log(), "rebuild begin", 1, 30000));
     PostMessageA(velmora_main_window(session_), WM_CLOSE, 0, 0);
     child_process first = std::exchange(session_.velmora, {});

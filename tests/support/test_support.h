@@ -48,10 +48,7 @@ inline std::string exe_folder()
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-inline std::string fixture_path(const char* name)
-{
-    return exe_folder() + name;
-}
+inline std::string fixture_path(const char* name) { return exe_folder() + name; }
 
 // Pumps messages until condition holds or timeout_ms passes, looking again at least every step_ms;
 // the condition's last answer.
@@ -72,10 +69,7 @@ inline bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms,
     }
 }
 
-inline void pump_messages(DWORD ms)
-{
-    wait_until([] { return false; }, ms, ms);
-}
+inline void pump_messages(DWORD ms) { wait_until([] { return false; }, ms, ms); }
 
 // A fresh empty folder below %TEMP%, ending in "\".
 inline std::string make_temp_folder(const std::string& prefix)
@@ -328,31 +322,20 @@ inline void press_key(WORD virtual_key)
 }
 
 // Live GDI objects of this process: the entries in use in its GDI handle table, which Wine keeps
-// exactly up to date (-1 when it cannot be read). Wine's table has 65,536 entries of 24 bytes with
-// the type at byte 14 in processes of both widths. A 64-bit process finds it in its PEB at 0xF8, a
-// 32-bit one at 0x94; a 32-bit process under WOW64 finds it in the 64-bit PEB only, which the
-// GdiBatchCount field of its TEB (0xF70) leads to through the 64-bit TEB (PEB at 0x60).
+// exactly up to date (-1 when it cannot be read, as under WOW64, where the table is not in the
+// 32-bit PEB). Wine's table has 65,536 entries of 24 bytes with the type at byte 14 in processes of
+// both widths; the PEB holds its address at 0xF8 (64-bit) or 0x94 (32-bit).
 inline int live_gdi_objects()
 {
     PROCESS_BASIC_INFORMATION basic = {};
     if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic,
                                   nullptr) != 0)
         return -1;
-    auto* peb = reinterpret_cast<const unsigned char*>(basic.PebBaseAddress);
-    auto read64 = [](uint64_t address) { return *reinterpret_cast<const uint64_t*>(static_cast<uintptr_t>(address)); };
-    uint64_t table = 0;
+    const uintptr_t peb = reinterpret_cast<uintptr_t>(basic.PebBaseAddress);
 #if defined(__x86_64__)
-    table = read64(reinterpret_cast<uintptr_t>(peb) + 0xF8);
+    const uint64_t table = *reinterpret_cast<const uint64_t*>(peb + 0xF8);
 #else
-    uintptr_t teb = 0;  // the TEB's own address, at fs:0x18 (NtCurrentTeb() trips GCC 12's -Warray-bounds)
-    __asm__("movl %%fs:0x18, %0" : "=r"(teb));
-    const uint32_t teb64 = *reinterpret_cast<const uint32_t*>(teb + 0xF70);
-    if (!teb64) {
-        table = *reinterpret_cast<const uint32_t*>(peb + 0x94);
-    } else {
-        const uint64_t peb64 = read64(teb64 + 0x60);
-        table = peb64 && peb64 >> 32 == 0 ? read64(peb64 + 0xF8) : 0;
-    }
+    const uint64_t table = *reinterpret_cast<const uint32_t*>(peb + 0x94);
 #endif
     if (!table || table > UINTPTR_MAX)
         return -1;

@@ -91,11 +91,12 @@ inline void stop_fake_shell(velmora_session& session)
 }
 
 // Settings of the recording build (tests/fixtures/velmora_recording.cpp); the program reads none.
+// Every member has an initializer, so that a designated initializer may name only some of them.
 struct start_options {
-    DWORD watch_interval_ms = 0;  // 0 keeps the program's
-    std::string hold_rebuilds;    // the name of the event that every rebuild waits for once begun
-    std::vector<std::pair<std::string, std::string>> settings;  // such as {"VELMORA_PRESS_LIMIT", "500"}
-    std::string directory;        // the current folder to start in; "" for the program's own
+    DWORD watch_interval_ms = 0;     // 0 keeps the program's
+    std::string hold_rebuilds = "";  // the name of the event that every rebuild waits for once begun
+    std::vector<std::pair<std::string, std::string>> settings = {};  // such as {"VELMORA_PRESS_LIMIT", "500"}
+    std::string directory = "";      // the current folder to start in; "" for the program's own
 };
 
 inline HWND velmora_main_window(const velmora_session& session)

@@ -19,15 +19,13 @@ protected:
     void fail_two_rebuilds(const char* variable, const char* schedule)
     {
         shortcut(user_programs() + "Eins.lnk", "eins");
-        start_options options;
-        options.hold_rebuilds = hold_event();
-        options.watch_interval_ms = 100;
-        options.settings = {{variable, schedule}};
-        ASSERT_NO_FATAL_FAILURE(start(options));
+        ASSERT_NO_FATAL_FAILURE(
+            start({.watch_interval_ms = 100, .hold_rebuilds = hold_event(), .settings = {{variable, schedule}}}));
         ASSERT_TRUE(let_rebuild_go_on(1, "resources images=", 1));  // logged just after "rebuild end"
         const std::vector<live_resources> first = logged_resources(log());
         ASSERT_FALSE(first.empty());
         at_rest_ = first.back();
+        ASSERT_GT(at_rest_.gdi, 0) << "the GDI handle table cannot be read";
         shortcut(user_programs() + "Zwei.lnk", "zwei");
         for (int rebuild = 2; rebuild <= 3; ++rebuild) {
             SCOPED_TRACE(rebuild);
@@ -35,7 +33,6 @@ protected:
             const live_resources now = logged_resources(log(), "rebuild discarded, left").back();
             EXPECT_EQ(now.images, at_rest_.images);
             EXPECT_EQ(now.gdi, at_rest_.gdi);
-            EXPECT_EQ(now.menus, 1);
             EXPECT_EQ(now.table, 1) << "a menu of the discarded build is left";
         }
     }
@@ -79,10 +76,7 @@ TEST_F(FailedBuilds, ARefusedMenuLeavesTheMenuOnOfferAndALaterPassBuildsTheNewOn
 // and at once when the folders change; meanwhile the Start button stays the shell's.
 TEST_F(FailedBuilds, EveryBuildRefusedIsTriedEverMoreRarelyAndStartStaysTheShells)
 {
-    start_options options;
-    options.watch_interval_ms = 100;
-    options.settings = {{"VELMORA_FAIL_MENUS", "*:1"}};
-    ASSERT_NO_FATAL_FAILURE(start(options));
+    ASSERT_NO_FATAL_FAILURE(start({.watch_interval_ms = 100, .settings = {{"VELMORA_FAIL_MENUS", "*:1"}}}));
     ASSERT_TRUE(wait_for_lines(log(), "rebuild discarded", 1, 60000));
     // Six seconds from the first failure allow tries at 0, 0.1, 0.3, 0.7, 1.5 and 3.1 s; a late
     // look at the log, one more. Every pass would have tried some sixty times.

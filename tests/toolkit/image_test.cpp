@@ -66,23 +66,6 @@ TEST_F(ImageLibrary, LoadsBitmapsAndIconsAlsoWhileHeldOpenAndAFailedLoadLeavesTh
     EXPECT_TRUE(GetObjectType(previous) == 0 && live_image_count() == 4) << "the old image went, no record stayed";
 }
 
-// An image holds its GDI object only while it lives; the count of the process's live GDI objects,
-// which the recording build and the benchmarks report, follows every creation and release at both
-// widths (32-bit also under WOW64, where the handle table is found another way).
-TEST_F(ImageLibrary, GivesBackEveryGdiObjectItMade)
-{
-    // The first image of the process also makes what the system keeps for all of them.
-    ASSERT_NE(create_image(10, 16, 16, 32), 0);
-    free_image(10);
-    const int before = test::live_gdi_objects();
-    ASSERT_GT(before, 0) << "the GDI handle table cannot be read";
-    for (int32_t number = 10; number < 15; ++number)
-        ASSERT_NE(create_image(number, 16, 16, 32), 0);
-    EXPECT_EQ(test::live_gdi_objects(), before + 5);
-    free_all_images();
-    EXPECT_EQ(test::live_gdi_objects(), before);
-}
-
 // As the program loads them: all thirteen, the ten command pictures 16x16 and different.
 TEST(Grafiken, EveryPictureLoadsAndTheCommandsShowDifferentOnes)
 {
