@@ -188,9 +188,9 @@ inline bool drive_rebuilds(coming_and_going& shortcut, const std::string& log, i
 {
     for (int i = 0, done = test::count_lines(log, "rebuild end"); i < rebuilds; ++i, ++done) {
         // The shell may hold the shortcut open for a moment (its icon, a launch): try again then.
-        const std::string& from = shortcut.present ? shortcut.placed : shortcut.parked;
-        const std::string& to = shortcut.present ? shortcut.parked : shortcut.placed;
-        if (!test::wait_until([&] { return MoveFileA(from.c_str(), to.c_str()) != FALSE; }, 30000, 10))
+        const std::wstring from = test::wide(shortcut.present ? shortcut.placed : shortcut.parked);
+        const std::wstring to = test::wide(shortcut.present ? shortcut.parked : shortcut.placed);
+        if (!test::wait_until([&] { return MoveFileW(from.c_str(), to.c_str()) != FALSE; }, 30000, 10))
             return false;
         shortcut.present = !shortcut.present;
         if (!test::wait_until([&] { return test::count_lines(log, "rebuild end") > done; }, timeout_ms, 5))

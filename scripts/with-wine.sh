@@ -100,8 +100,8 @@ if [ $use_display -eq 0 ] || [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(head -n 1 "$display_file")"
 fi
 
-# A fresh prefix of the asked width, its services settled, and a persistent
-# primed wineserver so that each Windows program of the command starts in a fraction of a second.
+# A fresh prefix of the asked width, its services settled, and a persistent primed wineserver so
+# that each Windows program of the command starts in a fraction of a second.
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w
 "$WINESERVER" -p
