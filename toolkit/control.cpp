@@ -8,6 +8,10 @@
 //   hyperlink:  hyperlink procedure -> common -> platform STATIC
 //   text, button: common -> platform procedure
 // Everything here runs on the thread that owns the windows.
+//
+// Controls are Unicode windows, made and subclassed with the wide functions: their texts, written in
+// Windows-1252 by the program, reach them as UTF-16 and are never read through the system's ANSI
+// code page.
 
 #include "toolkit/control.h"
 
@@ -19,6 +23,7 @@
 #include "toolkit/image.h"
 #include "toolkit/numbered_table.h"
 #include "toolkit/process.h"
+#include "toolkit/wide.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -76,7 +81,7 @@ constexpr control_kind hyperlink_kind = {release_hyperlink};
 
 control_slot* slot_of(HWND window, const control_kind* kind = nullptr)
 {
-    auto id = static_cast<int32_t>(GetWindowLongPtrA(window, GWLP_ID));
+    auto id = static_cast<int32_t>(GetWindowLongPtrW(window, GWLP_ID));
     control_slot* slot = g_library.controls.find(id);
     if (!slot || slot->window != window)
         return nullptr;
@@ -90,9 +95,9 @@ void unregister_control(HWND window)
         return;
     if (slot->kind->release_hook)
         slot->kind->release_hook(slot);
-    auto number = static_cast<int32_t>(GetWindowLongPtrA(window, GWLP_ID));
+    auto number = static_cast<int32_t>(GetWindowLongPtrW(window, GWLP_ID));
     RemovePropA(window, control_number_property);
-    SetWindowLongPtrA(window, GWLP_ID, unregistered_id);
+    SetWindowLongPtrW(window, GWLP_ID, unregistered_id);
     g_library.controls.release(number);
 }
 
@@ -101,22 +106,24 @@ LRESULT CALLBACK VELMORA_CALLBACK common_procedure(HWND window, UINT message, WP
 {
     control_slot* slot = slot_of(window);
     if (!slot)
-        return DefWindowProcA(window, message, wparam, lparam);
-    LRESULT result = CallWindowProcA(slot->previous, window, message, wparam, lparam);
+        return DefWindowProcW(window, message, wparam, lparam);
+    LRESULT result = CallWindowProcW(slot->previous, window, message, wparam, lparam);
     if (message == WM_NCDESTROY)
         unregister_control(window);
     return result;
 }
 
 // The child window of a new control, in the current list, with ID -1 until it is registered.
-HWND make_control_window(int32_t number, const char* window_class, const char* text, DWORD style,
+// text: Windows-1252.
+HWND make_control_window(int32_t number, const wchar_t* window_class, const char* text, DWORD style,
                          DWORD ex_style, int x, int y, int width, int height)
 {
     HWND container = current_control_list();
     if (!container || number < 0 || number >= first_dynamic_id)
         return nullptr;
-    return CreateWindowExA(ex_style, window_class, text, style, x, y, width, height, container,
-                           reinterpret_cast<HMENU>(unregistered_id), GetModuleHandleA(nullptr), nullptr);
+    const std::wstring wide_text = wide_from_1252(text ? text : "");
+    return CreateWindowExW(ex_style, window_class, text ? wide_text.c_str() : nullptr, style, x, y, width, height,
+                           container, reinterpret_cast<HMENU>(unregistered_id), GetModuleHandleW(nullptr), nullptr);
 }
 
 // Puts a freshly made window under the number. On failure the window is destroyed.
@@ -133,11 +140,11 @@ control_slot* register_control(int32_t number, HWND window, const control_kind* 
     }
     slot->window = window;
     slot->kind = kind;
-    SetWindowLongPtrA(window, GWLP_ID, number);
+    SetWindowLongPtrW(window, GWLP_ID, number);
     SetPropA(window, control_number_property, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1));
     slot->previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(common_procedure)));
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_library.default_font), 1);
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(common_procedure)));
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(g_library.default_font), 1);
     return slot_of(window);
 }
 
@@ -164,7 +171,7 @@ LRESULT set_image(control_slot* slot, HANDLE image)
         redraw_under(slot->window);
     SIZE size;
     if (image && image_size(image, &size)) {
-        if (GetWindowLongPtrA(slot->window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
+        if (GetWindowLongPtrW(slot->window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
             size.cx += 4;
             size.cy += 4;
         }
@@ -196,7 +203,7 @@ LRESULT CALLBACK VELMORA_CALLBACK image_procedure(HWND window, UINT message, WPA
         paint_image(slot);
         return 0;
     }
-    return CallWindowProcA(g_library.static_procedure, window, message, wparam, lparam);
+    return CallWindowProcW(g_library.static_procedure, window, message, wparam, lparam);
 }
 
 // ---- hyperlinks ----------------------------------------------------------------------------
@@ -222,13 +229,13 @@ void paint_hyperlink(HWND link, const hyperlink_record& record)
     HDC dc = BeginPaint(link, &paint);
     if (!dc)
         return;
-    auto background = reinterpret_cast<HBRUSH>(SendMessageA(
+    auto background = reinterpret_cast<HBRUSH>(SendMessageW(
         GetParent(link), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(link)));
     if (background)
         FillRect(dc, &paint.rcPaint, background);
 
-    char text[512];
-    const int length = GetWindowTextA(link, text, sizeof text);
+    wchar_t text[512];
+    const int length = GetWindowTextW(link, text, 512);
     const int saved = SaveDC(dc);
     if (record.font)
         SelectObject(dc, record.font);
@@ -238,10 +245,10 @@ void paint_hyperlink(HWND link, const hyperlink_record& record)
     const COLORREF ink = GetCapture() == link ? record.hover : hyperlink_ink;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ink);
-    TextOutA(dc, 0, 0, text, length);
+    TextOutW(dc, 0, 0, text, length);
     if (record.flags & hyperlink_underline) {
         SIZE extent = {};
-        GetTextExtentPoint32A(dc, text, length, &extent);
+        GetTextExtentPoint32W(dc, text, length, &extent);
         if (HPEN pen = CreatePen(PS_SOLID, 1, ink)) {
             HGDIOBJ before = SelectObject(dc, pen);
             MoveToEx(dc, 0, extent.cy, nullptr);
@@ -260,7 +267,7 @@ LRESULT CALLBACK VELMORA_CALLBACK hyperlink_procedure(HWND window, UINT message,
     control_slot* slot = slot_of(window, &hyperlink_kind);
     hyperlink_record* record = slot ? slot->link : nullptr;
     if (!record)
-        return DefWindowProcA(window, message, wparam, lparam);
+        return DefWindowProcW(window, message, wparam, lparam);
     switch (message) {
     case WM_SETCURSOR:
         SetCursor(g_library.hyperlink_cursor);
@@ -290,10 +297,10 @@ LRESULT CALLBACK VELMORA_CALLBACK hyperlink_procedure(HWND window, UINT message,
         return reinterpret_cast<LRESULT>(record->font);
     case WM_NCHITTEST:
         // A static control without SS_NOTIFY lets the mouse through; the link must take it.
-        return DefWindowProcA(window, message, wparam, lparam);
+        return DefWindowProcW(window, message, wparam, lparam);
     default:
         // The record may be gone once the call returns (WM_NCDESTROY): nothing touches it after.
-        return CallWindowProcA(record->previous, window, message, wparam, lparam);
+        return CallWindowProcW(record->previous, window, message, wparam, lparam);
     }
 }
 
@@ -311,32 +318,32 @@ void init_control_library()
 HWND create_image_control(int32_t number, int x, int y, int width, int height, HANDLE image,
                           uint32_t flags)
 {
-    HWND window = make_control_window(number, "STATIC", nullptr, image_style, flags, x, y, width, height);
+    HWND window = make_control_window(number, L"STATIC", nullptr, image_style, flags, x, y, width, height);
     if (!window)
         return nullptr;
     auto below = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(image_procedure)));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(image_procedure)));
     if (!g_library.static_procedure)
         g_library.static_procedure = below;
     control_slot* slot = register_control(number, window, &image_kind);
     if (!slot)
         return nullptr;
     slot->image = nullptr;
-    SendMessageA(window, STM_SETIMAGE, is_bitmap(image) ? IMAGE_BITMAP : IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+    SendMessageW(window, STM_SETIMAGE, is_bitmap(image) ? IMAGE_BITMAP : IMAGE_ICON, reinterpret_cast<LPARAM>(image));
     return window;
 }
 
 HWND create_text_control(int32_t number, int x, int y, int width, int height, const char* text,
                          uint32_t flags)
 {
-    HWND window = make_control_window(number, "Static", text ? text : "", text_style | flags, 0, x, y, width, height);
+    HWND window = make_control_window(number, L"Static", text ? text : "", text_style | flags, 0, x, y, width, height);
     return window && register_control(number, window, &text_kind) ? window : nullptr;
 }
 
 HWND create_hyperlink_control(int32_t number, int x, int y, int width, int height,
                               const char* text, uint32_t hover_colour, uint32_t flags)
 {
-    HWND window = make_control_window(number, "STATIC", text ? text : "", hyperlink_style, 0, x, y, width, height);
+    HWND window = make_control_window(number, L"STATIC", text ? text : "", hyperlink_style, 0, x, y, width, height);
     if (!window)
         return nullptr;
     if (!g_library.hyperlink_cursor) {
@@ -357,7 +364,7 @@ HWND create_hyperlink_control(int32_t number, int x, int y, int width, int heigh
     record->hover = static_cast<COLORREF>(hover_colour);
     slot->link = record;
     record->previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hyperlink_procedure)));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hyperlink_procedure)));
     ShowWindow(window, SW_SHOWNORMAL);
     return window;
 }
@@ -366,7 +373,7 @@ HWND create_button_control(int32_t number, int x, int y, int width, int height, 
                            uint32_t flags)
 {
     HWND window =
-        make_control_window(number, "Button", text ? text : "", button_style | flags, 0, x, y, width, height);
+        make_control_window(number, L"Button", text ? text : "", button_style | flags, 0, x, y, width, height);
     return window && register_control(number, window, &button_kind) ? window : nullptr;
 }
 
@@ -375,5 +382,5 @@ void post_control_event(HWND control)
     HWND target = find_toolkit_window(control);
     if (!target)
         target = GetAncestor(control, GA_ROOT);
-    PostMessageA(target, control_event_message, static_cast<WPARAM>(GetWindowLongPtrA(control, GWLP_ID)), 0);
+    PostMessageA(target, control_event_message, static_cast<WPARAM>(GetWindowLongPtrW(control, GWLP_ID)), 0);
 }

@@ -12,7 +12,7 @@ constexpr uint32_t hyperlink_underline = 1;
 
 void init_control_library();  // default GUI font, control table (50 slots), common controls
 
-// Each returns the control's window, or nullptr when it cannot be made (for example when no
+// Texts are Windows-1252. Each returns the control's window, or nullptr when it cannot be made (for example when no
 // control list is current). A control already under the number is destroyed first. The control's
 // window ID is its number.
 HWND create_image_control(int32_t number, int x, int y, int width, int height, HANDLE image,

@@ -115,7 +115,9 @@ intptr_t create_popup_menu(int32_t number)
 
 void add_menu_item(UINT id, const char* caption)
 {
-    if (g_builder.target && !AppendMenuA(g_builder.target, MF_STRING, id, caption))
+    if (!g_builder.target)
+        return;
+    if (!AppendMenuW(g_builder.target, MF_STRING, id, wide_from_1252(caption ? caption : "").c_str()))
         g_builder.failed = true;
 }
 

@@ -19,8 +19,8 @@ void init_menu_library();  // menu table (16 slots) and an empty builder
 intptr_t create_popup_menu(int32_t number);
 
 // Captions come in two encodings: the program's own texts are Windows-1252 (add_menu_item), the
-// names of files and folders on disk UTF-8 (add_menu_item_utf8, open_submenu_utf8), which reach the
-// menu whole through the wide functions.
+// names of files and folders on disk UTF-8 (add_menu_item_utf8, open_submenu_utf8). Both reach the
+// menu as UTF-16, through the wide functions, whatever the system's ANSI code page.
 void add_menu_item(UINT id, const char* caption);
 void add_menu_item_utf8(UINT id, std::string_view caption);
 void add_menu_separator();

@@ -187,14 +187,15 @@ int message_box(const char* caption, const char* text, UINT type)
 {
     HWND foreground = GetForegroundWindow();
     // The box keeps the other windows of this thread from taking input while it is up; the
-    // foreground window is left to MessageBoxA, which disables its owner by itself.
+    // foreground window is left to MessageBoxW, which disables its owner by itself.
     EnumWindows(disable_thread_window, reinterpret_cast<LPARAM>(foreground));
 
     DWORD foreground_process = 0;
     if (foreground)
         GetWindowThreadProcessId(foreground, &foreground_process);
     HWND owner = foreground_process == GetCurrentProcessId() ? foreground : nullptr;
-    const int result = MessageBoxA(owner, text, caption, type);
+    const int result = MessageBoxW(owner, wide_from_1252(text ? text : "").c_str(),
+                                   wide_from_1252(caption ? caption : "").c_str(), type);
 
     const DWORD thread = GetCurrentThreadId();
     while (HWND window = take_disabled_window(thread))

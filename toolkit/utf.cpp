@@ -61,6 +61,14 @@ int windows_1252_byte(uint32_t code_point)
     return -1;
 }
 
+char16_t windows_1252_character(unsigned char byte)
+{
+    if (byte < 0x80 || byte >= 0xA0)
+        return byte;
+    const char16_t character = windows_1252_high[byte - 0x80];
+    return character ? character : byte;  // an unassigned byte: the control character of its value
+}
+
 std::size_t utf16_length(std::string_view utf8)
 {
     std::size_t units = 0;

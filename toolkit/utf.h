@@ -31,6 +31,8 @@ decoded_character decode_utf8(std::string_view text);
 // Windows-1252 leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the control characters
 // of the same value, as Windows converts them.
 int windows_1252_byte(uint32_t code_point);
+// The character of a Windows-1252 byte, the other way round; every one lies below U+FFFF.
+char16_t windows_1252_character(unsigned char byte);
 
 // The number of UTF-16 units that utf8 converts to.
 std::size_t utf16_length(std::string_view utf8);

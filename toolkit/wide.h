@@ -35,3 +35,14 @@ inline std::string utf8_from_wide(const wchar_t* text)
 {
     return utf8_from_wide(text, std::wstring_view(text).size());
 }
+
+// The program's own texts (captions, titles, messages) are written in Windows-1252. Handed to the
+// "A" functions they would be read in the system's ANSI code page, "Ausführen" as "Ausfьhren" on a
+// Russian Windows; turned into UTF-16 here, they read the same on every Windows.
+inline std::wstring wide_from_1252(std::string_view text)
+{
+    std::wstring wide(text.size(), L'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        wide[i] = static_cast<wchar_t>(windows_1252_character(static_cast<unsigned char>(text[i])));
+    return wide;
+}

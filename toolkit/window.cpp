@@ -10,14 +10,19 @@
 // wait_event hands out the oldest immediate event first, then one queued event, and otherwise
 // retrieves and dispatches at most one message. Only the thread that runs the event loop may call
 // into this library; nothing here is locked.
+//
+// The windows are Unicode windows (their classes are registered with RegisterClassW), so that a
+// title written in Windows-1252 and turned into UTF-16 is never read back through the system's ANSI
+// code page.
 
 #include "toolkit/window.h"
 
-#include <cstdio>
+#include <string>
 
 #include "toolkit/heap.h"
 #include "toolkit/numbered_table.h"
 #include "toolkit/process.h"
+#include "toolkit/wide.h"
 
 namespace {
 
@@ -72,9 +77,9 @@ int32_t window_number_of(HWND window)
                   : -1;
 }
 
-void class_name_of(int32_t number, char (&name)[32])
+std::wstring class_name_of(int32_t number)
 {
-    std::snprintf(name, sizeof name, "WindowClass_%d", static_cast<int>(number));
+    return L"WindowClass_" + std::to_wstring(number);
 }
 
 void append_event(event_list* list, int32_t code, int32_t value)
@@ -225,7 +230,7 @@ LRESULT CALLBACK VELMORA_CALLBACK window_procedure(HWND window, UINT message, WP
         break;
     }
     SetLastError(0);
-    return result == default_processing ? DefWindowProcA(window, message, wparam, lparam) : result;
+    return result == default_processing ? DefWindowProcW(window, message, wparam, lparam) : result;
 }
 
 // Closes the window of a record and empties the record; the number stays claimed. The record is
@@ -240,9 +245,7 @@ void shut_window(int32_t number, window_record* record)
         SetActiveWindow(owner);
     RemovePropA(window, window_number_property);
     DestroyWindow(window);
-    char class_name[32];
-    class_name_of(number, class_name);
-    UnregisterClassA(class_name, GetModuleHandleA(nullptr));
+    UnregisterClassW(class_name_of(number).c_str(), GetModuleHandleW(nullptr));
     if (accelerators)
         DestroyAcceleratorTable(accelerators);
 }
@@ -253,17 +256,17 @@ bool translate_accelerator(MSG* message)
     window_record* record = record_of(window_number_of(active));
     if (!record || record->handle != active || !record->accelerators)
         return false;
-    return TranslateAcceleratorA(active, record->accelerators, message) != 0;
+    return TranslateAcceleratorW(active, record->accelerators, message) != 0;
 }
 
 // One message of the thread, waiting as the timeout says. false when none came.
 bool retrieve_message(int32_t timeout_ms, MSG* message)
 {
     if (timeout_ms == -1) {
-        GetMessageA(message, nullptr, 0, 0);
+        GetMessageW(message, nullptr, 0, 0);
         return true;
     }
-    if (PeekMessageA(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD))
+    if (PeekMessageW(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD))
         return true;
     if (timeout_ms == 0)
         return false;
@@ -271,7 +274,7 @@ bool retrieve_message(int32_t timeout_ms, MSG* message)
                                             QS_ALLINPUT);
     if (woken == WAIT_TIMEOUT)
         return false;
-    return PeekMessageA(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD) != 0;
+    return PeekMessageW(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD) != 0;
 }
 
 }  // namespace
@@ -293,18 +296,17 @@ intptr_t open_window(int32_t number, int x, int y, int width, int height, const 
     if (record->handle)
         shut_window(number, record);
 
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    char class_name[32];
-    class_name_of(number, class_name);
-    WNDCLASSA window_class = {};
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const std::wstring class_name = class_name_of(number);
+    WNDCLASSW window_class = {};
     window_class.style = CS_DBLCLKS;
     window_class.lpfnWndProc = window_procedure;
     window_class.hInstance = instance;
     window_class.hIcon = g_class_icon;
     window_class.hCursor = g_class_cursor;
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    window_class.lpszClassName = class_name;
-    RegisterClassA(&window_class);  // a class left over from a failed close is reused
+    window_class.lpszClassName = class_name.c_str();
+    RegisterClassW(&window_class);  // a class left over from a failed close is reused
 
     DWORD style = flags & ~(window_centre_screen | window_invisible);
     if (!style)
@@ -322,10 +324,11 @@ intptr_t open_window(int32_t number, int x, int y, int width, int height, const 
         y = (screen_height - outer_height) / 2;
     }
 
-    HWND window = CreateWindowExA(0, class_name, title ? title : "", style, x, y, outer_width,
-                                  outer_height, owner, nullptr, instance, nullptr);
+    const std::wstring wide_title = wide_from_1252(title ? title : "");
+    HWND window = CreateWindowExW(0, class_name.c_str(), wide_title.c_str(), style, x, y, outer_width, outer_height, owner,
+                                  nullptr, instance, nullptr);
     if (!window) {
-        UnregisterClassA(class_name, instance);
+        UnregisterClassW(class_name.c_str(), instance);
         g_windows.release(number);
         return 0;
     }
@@ -375,7 +378,7 @@ int32_t wait_event(int32_t timeout_ms)
         return take_immediate();  // sent messages handled while waiting may have raised one
     if (!translate_accelerator(&message)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     if (int32_t immediate = take_immediate())
         return immediate;

@@ -33,15 +33,19 @@ TEST(Utf, EveryNameWindowsGivesConvertsBackExactlyAndAStrayByteStandsAlone)
     }
 }
 
-// Each byte's character gives the byte back, and no other character has one.
+// Each byte's character, as the program reads its own texts, gives the byte back, and no other
+// character has one.
 TEST(Utf, TheCodePageHoldsTheCharactersOfItsBytesAlone)
 {
     int held = 0;
     for (uint32_t code_point = 0; code_point < invalid_byte_base + 256; ++code_point)
         held += windows_1252_byte(code_point) >= 0;
     EXPECT_EQ(held, 256);
-    for (int byte = 0; byte < 256; ++byte)
-        EXPECT_EQ(windows_1252_byte(test::windows_1252_character(static_cast<unsigned char>(byte))), byte);
+    for (int byte = 0; byte < 256; ++byte) {
+        const char16_t character = test::windows_1252_character(static_cast<unsigned char>(byte));
+        EXPECT_EQ(windows_1252_character(static_cast<unsigned char>(byte)), character) << byte;
+        EXPECT_EQ(windows_1252_byte(character), byte);
+    }
 }
 
 }  // namespace

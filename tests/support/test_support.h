@@ -272,10 +272,33 @@ inline bool create_internet_shortcut(const std::string& url_path, const std::str
     return write_file(url_path, "[InternetShortcut]\r\nURL=" + url + "\r\n");
 }
 
+// UTF-16 as Windows-1252, the encoding of the tests' literals; "\x7F" for a character it lacks.
+inline std::string text_1252(const wchar_t* text, int length)
+{
+    std::string bytes;
+    for (int i = 0; i < length; ++i) {
+        int byte = 255;
+        while (byte >= 0 && windows_1252_character(static_cast<unsigned char>(byte)) != text[i])
+            --byte;
+        bytes += static_cast<char>(byte >= 0 ? byte : 0x7F);
+    }
+    return bytes;
+}
+
+// The text of a window as Windows holds it, in UTF-16, whatever the ANSI code page.
 inline std::string window_text(HWND window)
 {
-    char text[1024] = {};
-    return std::string(text, std::max(GetWindowTextA(window, text, sizeof text), 0));
+    wchar_t text[1024] = {};
+    return text_1252(text, std::max(GetWindowTextW(window, text, 1024), 0));
+}
+
+// A size or place of the program's 96-DPI layout at this session's DPI, as Windows scales it.
+inline int scaled(int pixels)
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(pixels, dpi, 96);
 }
 
 // Synthetic input, as a user makes it. Wine moves its own cursor for synthetic input but leaves the
