@@ -10,6 +10,8 @@
 #include "toolkit/image.h"
 #include "toolkit/window.h"
 
+// The layout is given in pixels at 96 DPI; every size and place grows with the screen's DPI, as the
+// font of the controls does.
 namespace {
 
 constexpr int client_width = 300;
@@ -29,11 +31,11 @@ struct text_line {
 void open_about_window()
 {
     // A window already open under the number is replaced, so there is never more than one.
-    if (!open_window(about_window_number, 0, 0, client_width, client_height, "Informationen",
+    if (!open_window(about_window_number, 0, 0, scaled(client_width), scaled(client_height), "Informationen",
                      window_centre_screen))
         return;
 
-    create_image_control(1, 0, 0, 0, 0, image_handle(banner_image), 0);
+    create_image_control(1, 0, 0, 0, 0, image_handle(banner_image), 0);  // it takes the banner's size
 
     const text_line lines[] = {
         {2, 60, 300, "Programm:\tVelmora"},
@@ -46,21 +48,28 @@ void open_about_window()
         {9, 200, 250, "E-Mail-Adresse:"},
     };
     for (const text_line& line : lines)
-        create_text_control(line.control, 10, line.y, line.width, 20, line.text.c_str(), 0);
+        create_text_control(line.control, scaled(10), scaled(line.y), scaled(line.width), scaled(20),
+                            line.text.c_str(), 0);
 
-    create_hyperlink_control(homepage_link_control, 90, 180, 150, 20, homepage_url,
+    create_hyperlink_control(homepage_link_control, scaled(90), scaled(180), scaled(150), scaled(20), homepage_url,
                              link_hover_colour, hyperlink_underline);
-    create_hyperlink_control(email_link_control, 90, 200, 150, 20, email_address,
+    create_hyperlink_control(email_link_control, scaled(90), scaled(200), scaled(150), scaled(20), email_address,
                              link_hover_colour, hyperlink_underline);
-    create_button_control(close_button_control, 190, 220, 100, 20, "Schließen", 0);
+    create_button_control(close_button_control, scaled(190), scaled(220), scaled(100), scaled(20), "Schließen", 0);
 }
 
 void compose_banner()
 {
+    // The banner fills the band above the text at every DPI, stretched smoothly from its file; the
+    // icons are drawn afterwards at their own scaled size, so they stay sharp.
+    SIZE size;
+    if (image_size(image_handle(banner_image), &size))
+        resize_image(banner_image, scaled(size.cx), scaled(size.cy));
     if (!start_drawing(image_output(banner_image)))
         return;
     // The icon files hold icons: anything else would not load as one.
-    draw_image(static_cast<HICON>(image_handle(banner_left_icon_image)), 9, 9, 32, 32);
-    draw_image(static_cast<HICON>(image_handle(banner_right_icon_image)), 259, 9, 32, 32);
+    draw_image(static_cast<HICON>(image_handle(banner_left_icon_image)), scaled(9), scaled(9), scaled(32), scaled(32));
+    draw_image(static_cast<HICON>(image_handle(banner_right_icon_image)), scaled(259), scaled(9), scaled(32),
+               scaled(32));
     stop_drawing();
 }

@@ -1,11 +1,13 @@
 #include "app/placement.h"
 
-menu_position menu_position_for(uint32_t edge, const screen_rect& button)
+#include "toolkit/dpi.h"
+
+menu_position menu_position_for(uint32_t edge, const screen_rect& button, int dpi)
 {
     switch (edge) {
     case 0:  // left
     case 1:  // top
-        return {true, button.left, button.top + menu_offset, false, false};
+        return {true, button.left, button.top + scale_for_dpi(menu_offset, dpi), false, false};
     case 2:  // right
         return {true, button.left, button.top, true, false};
     case 3:  // bottom

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-constexpr int menu_offset = 30;  // below the button's top edge when the taskbar is left or top
+// Below the button's top edge when the taskbar is left or top, at 96 DPI; it grows with the DPI.
+constexpr int menu_offset = 30;
 
 struct screen_rect {
     int32_t left, top, right, bottom;
@@ -24,5 +25,5 @@ struct menu_position {
 // at the screen's edge, where the menu cannot hang right or down from the button's corner: it
 // opens left or up from there, as Windows shows a menu that does not fit, and stays clear of the
 // button, which closes it on a second press. (Left to the system, a menu may instead be pushed
-// back onto the screen over the button.)
-menu_position menu_position_for(uint32_t edge, const screen_rect& button);
+// back onto the screen over the button.) dpi: the screen's, by which the offset grows.
+menu_position menu_position_for(uint32_t edge, const screen_rect& button, int dpi);

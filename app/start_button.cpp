@@ -32,6 +32,7 @@
 #include "app/menu_publication.h"
 #include "toolkit/menu.h"
 #include "toolkit/process.h"
+#include "toolkit/window.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ bool place_and_show_menu()
     UINT edge = session_ops().taskbar_edge();
     GetWindowRect(current_start_button(), &g_placement_button_rect);
     const RECT& r = g_placement_button_rect;
-    menu_position where = menu_position_for(edge, {r.left, r.top, r.right, r.bottom});
+    menu_position where = menu_position_for(edge, {r.left, r.top, r.right, r.bottom}, screen_dpi());
     HWND owner = main_window();
     if (where.show && shown.menu && !g_app.menu_dismissed) {
         // A choice arrives later as a menu event; it refers to the list of the menu shown now.

@@ -5,23 +5,10 @@
 #include <cstring>
 #include <string>
 
-namespace {
+#include "toolkit/process.h"
+#include "toolkit/wide.h"
 
-// This program's own file, "" when its path cannot be had whole.
-std::wstring own_file()
-{
-    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
-        std::wstring path(size, L'\0');
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], size);
-        if (length == 0)
-            return L"";
-        if (length < size) {  // a path cut short would name another file
-            path.resize(length);
-            return path;
-        }
-    }
-    return L"";
-}
+namespace {
 
 bool read_at(HANDLE file, LONG offset, void* bytes, DWORD size)
 {
@@ -53,21 +40,6 @@ bool is_amd64_program(HANDLE file)
            !(header.Characteristics & IMAGE_FILE_DLL);
 }
 
-// The same file under any name or link.
-bool same_file(HANDLE file, const std::wstring& path)
-{
-    HANDLE other = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-    if (other == INVALID_HANDLE_VALUE)
-        return false;
-    BY_HANDLE_FILE_INFORMATION a, b;
-    const bool same = GetFileInformationByHandle(file, &a) && GetFileInformationByHandle(other, &b) &&
-                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-                      a.nFileIndexLow == b.nFileIndexLow;
-    CloseHandle(other);
-    return same;
-}
-
 }  // namespace
 
 bool running_under_wow64()
@@ -82,15 +54,10 @@ bool running_under_wow64()
 
 bool start_sibling_program(const char* file_name)
 {
-    const std::wstring own = own_file();
-    const std::size_t slash = own.find_last_of(L'\\');
-    const int name_length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, file_name, -1, nullptr, 0);
-    if (slash == std::wstring::npos || name_length <= 1)
+    const std::string folder = program_folder();
+    if (folder.empty() || !file_name || !*file_name)
         return false;
-    std::wstring name(static_cast<std::size_t>(name_length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, file_name, -1, &name[0], name_length);
-    name.resize(static_cast<std::size_t>(name_length - 1));
-    const std::wstring program = own.substr(0, slash + 1) + name;
+    const std::wstring program = wide_from_utf8(folder + file_name);
 
     // Held open, shared for reading only, until the process has started: the file examined is the
     // file started, and nobody replaces it in between.
@@ -99,7 +66,7 @@ bool start_sibling_program(const char* file_name)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bool started = false;
-    if (!same_file(file, own) && is_amd64_program(file)) {
+    if (is_amd64_program(file)) {
         std::wstring command_line = L"\"" + program + L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;

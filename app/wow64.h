@@ -10,6 +10,6 @@
 bool running_under_wow64();
 
 // Starts the 64-bit build file_name (UTF-8) from this program's own folder, in this program's
-// current folder. Only a program for AMD64 Windows that is not this program's own file is started.
+// current folder. Only a program for AMD64 Windows is started: never this 32-bit program itself.
 // false when there is no such file, it is not that, or it did not start: this program then serves.
 bool start_sibling_program(const char* file_name);

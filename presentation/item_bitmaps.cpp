@@ -1,6 +1,6 @@
 // The pictures beside the start menu's entries and folders. Every rebuild, on the watcher thread,
-// renders the shell's small icons into fresh 16x16
-// bitmaps and the folder bitmap, which then belong to the build (menu_publication.h releases
+// renders the shell's small icons into fresh bitmaps of the system's small-icon size, and the folder
+// bitmap, which then belong to the build (menu_publication.h releases
 // them with it).
 //
 // The shell answers for a shortcut with the place of its icon in its list of small icons: asking
@@ -21,13 +21,13 @@
 #include <utility>
 #include <vector>
 
+#include "presentation/pictures.h"
 #include "toolkit/image.h"
 #include "toolkit/numbered_table.h"
 #include "toolkit/wide.h"
 
 namespace {
 
-constexpr int entry_bitmap_size = 16;
 constexpr int entry_bitmap_depth = 32;
 constexpr int no_icon = -1;  // the place of the plain white square
 
@@ -146,16 +146,19 @@ constexpr icon_candidate candidates_backwards[] = {
     {source_user_lnk, false, ".lnk"},
 };
 
-// A white square with the icon drawn over it through its mask, opaque.
-void render_icon(int32_t image, HICON icon)
+// A new white square of the menu pictures' size with the icon drawn over it at that size, through
+// its mask, opaque. Its image number, or 0 when it cannot be made.
+int32_t render_icon(HICON icon)
 {
-    drawing_target target = image_output(image);
-    if (!start_drawing(target))
-        return;
-    draw_box(0, 0, entry_bitmap_size, entry_bitmap_size, rgb(255, 255, 255));
-    draw_image(icon, 0, 0, entry_bitmap_size, entry_bitmap_size);
+    const picture_size size = menu_picture_size();
+    const auto image = static_cast<int32_t>(create_image(dynamic_number, size.width, size.height, entry_bitmap_depth));
+    if (!image || !start_drawing(image_output(image)))
+        return image;
+    draw_box(0, 0, size.width, size.height, rgb(255, 255, 255));
+    draw_image(icon, 0, 0, size.width, size.height);
     stop_drawing();
     make_image_opaque(image);
+    return image;
 }
 
 }  // namespace
@@ -202,19 +205,16 @@ int32_t make_entry_bitmap()
     // Room in both records first: once the image exists, nothing may throw before it is recorded.
     g_bitmaps.bitmaps.reserve(g_bitmaps.bitmaps.size() + 1);
     const auto slot = g_bitmaps.bitmap_of_icon.emplace(place, 0).first;
-    const intptr_t number = create_image(dynamic_number, entry_bitmap_size, entry_bitmap_size,
-                                         entry_bitmap_depth);
-    if (!number) {
+    HICON icon = place == no_icon ? nullptr : ImageList_GetIcon(g_bitmaps.icon_list, place, ILD_NORMAL);
+    const int32_t image = render_icon(icon);
+    if (icon)
+        DestroyIcon(icon);  // the picture lives on in the bitmap
+    if (!image) {
         g_bitmaps.bitmap_of_icon.erase(slot);
         return 0;
     }
-    const auto image = static_cast<int32_t>(number);
     slot->second = image;
     g_bitmaps.bitmaps.push_back(image);
-    HICON icon = place == no_icon ? nullptr : ImageList_GetIcon(g_bitmaps.icon_list, place, ILD_NORMAL);
-    render_icon(image, icon);
-    if (icon)
-        DestroyIcon(icon);  // the picture lives on in the bitmap
     return image;
 }
 
@@ -240,10 +240,5 @@ int32_t make_folder_bitmap()
             DestroyIcon(g_bitmaps.folder_icon);
         g_bitmaps.folder_icon = small_icon;
     }
-    const intptr_t number = create_image(dynamic_number, entry_bitmap_size, entry_bitmap_size,
-                                         entry_bitmap_depth);
-    if (!number)
-        return 0;
-    render_icon(static_cast<int32_t>(number), g_bitmaps.folder_icon);
-    return static_cast<int32_t>(number);
+    return render_icon(g_bitmaps.folder_icon);
 }

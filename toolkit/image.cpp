@@ -197,6 +197,21 @@ bool fill_black(HBITMAP bitmap, int width, int height)
     return true;
 }
 
+// GDI's boxes and blits leave the alpha of a 32-bit bitmap 0: every pixel is made opaque.
+void make_opaque(HANDLE handle)
+{
+    DIBSECTION section;
+    if (!is_bitmap(handle) || GetObjectA(handle, sizeof section, &section) != sizeof section ||
+        section.dsBm.bmBitsPixel != 32 || !section.dsBm.bmBits)
+        return;
+    GdiFlush();  // drawing may still be queued
+    auto* pixel = static_cast<uint32_t*>(section.dsBm.bmBits);
+    const std::size_t count = static_cast<std::size_t>(section.dsBm.bmWidth) *
+                              static_cast<std::size_t>(std::abs(section.dsBm.bmHeight));
+    for (std::size_t i = 0; i < count; ++i)
+        pixel[i] |= 0xFF000000u;
+}
+
 }  // namespace
 
 void init_image_library()
@@ -407,18 +422,51 @@ void draw_image(HICON icon, int x, int y, int width, int height)
 
 void make_image_opaque(int32_t number)
 {
-    HANDLE handle = image_handle(number);
-    DIBSECTION section;
-    if (!is_bitmap(handle) || GetObjectA(handle, sizeof section, &section) != sizeof section ||
-        section.dsBm.bmBitsPixel != 32 || !section.dsBm.bmBits)
-        return;
-    GdiFlush();  // drawing may still be queued
-    auto* pixel = static_cast<uint32_t*>(section.dsBm.bmBits);
-    const std::size_t count = static_cast<std::size_t>(section.dsBm.bmWidth) *
-                              static_cast<std::size_t>(std::abs(section.dsBm.bmHeight));
-    for (std::size_t i = 0; i < count; ++i)
-        pixel[i] |= 0xFF000000u;
+    make_opaque(image_handle(number));
 }
+
+bool resize_image(int32_t number, int width, int height)
+{
+    HANDLE source = image_handle(number);
+    SIZE size;
+    if (!is_bitmap(source) || !image_size(source, &size) || width <= 0 || height <= 0)
+        return false;
+    if (size.cx == width && size.cy == height)
+        return true;
+    HBITMAP resized = make_dib_section(width, height, 32);
+    if (!resized)
+        return false;
+    HDC from = CreateCompatibleDC(nullptr);
+    HDC to = CreateCompatibleDC(nullptr);
+    BOOL drawn = FALSE;
+    if (from && to) {
+        HGDIOBJ displaced_from = SelectObject(from, source);
+        HGDIOBJ displaced_to = SelectObject(to, resized);
+        // Averaged over the pixels each new one covers, not every n-th pixel dropped or doubled.
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, nullptr);
+        drawn = StretchBlt(to, 0, 0, width, height, from, 0, 0, size.cx, size.cy, SRCCOPY);
+        SelectObject(from, displaced_from);
+        SelectObject(to, displaced_to);
+    }
+    if (from)
+        DeleteDC(from);
+    if (to)
+        DeleteDC(to);
+    if (!drawn) {
+        DeleteObject(resized);
+        return false;
+    }
+    make_opaque(resized);
+    // The image under the number is replaced, as loading it again would replace it.
+    HANDLE replaced = take_out(number);
+    const bool filed = file_image(number, {resized}) != 0;
+    if (!filed)
+        DeleteObject(resized);
+    release_image_handle(replaced);
+    return filed;
+}
+
 
 bool is_bitmap(HANDLE image)
 {

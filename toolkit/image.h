@@ -42,6 +42,10 @@ void draw_image(HICON icon, int x, int y, int width, int height);
 // Sets the alpha of every pixel of a 32-bit image to opaque. GDI's boxes and blits leave it 0,
 // and a menu that blends 32-bit item bitmaps by their alpha would show such pixels not at all.
 void make_image_opaque(int32_t number);
+// Replaces the bitmap under number by a copy stretched smoothly to width x height, 32 bits per
+// pixel and opaque; nothing changes when it has that size already. false when it is no bitmap or
+// the copy cannot be made (the image then stays as it was).
+bool resize_image(int32_t number, int width, int height);
 
 // Releases a bare bitmap or icon handle (as free_image does for a numbered one).
 void release_image_handle(HANDLE image);

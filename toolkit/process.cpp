@@ -73,8 +73,7 @@ constexpr std::size_t command_line_limit = 32767;
 constexpr std::size_t shell_file_limit = 2 * MAX_PATH;
 
 // directory: the wide working directory, nullptr for none.
-intptr_t open_with_shell(const char* file, const char* parameters, const wchar_t* directory,
-                         uint32_t flags)
+intptr_t shell_open(const char* file, const char* parameters, const wchar_t* directory, uint32_t flags)
 {
     const std::wstring wide_file = wide_from_utf8(file);
     if (wide_file.size() > shell_file_limit)
@@ -177,10 +176,39 @@ intptr_t run_program(const char* file, const char* parameters, const char* direc
             CloseHandle(started.hProcess);
             return 1;
         }
-        return open_with_shell(file, parameters, wide_directory, flags);
+        return shell_open(file, parameters, wide_directory, flags);
     } catch (const std::bad_alloc&) {
         return 0;
     }
+}
+
+intptr_t open_with_shell(const char* file)
+{
+    if (!file || !*file)
+        return 0;
+    try {
+        return shell_open(file, "", nullptr, 0);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+std::string program_folder()
+{
+    try {
+        for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+            std::wstring path(size, L'\0');
+            const DWORD length = GetModuleFileNameW(nullptr, path.data(), size);
+            if (length == 0)
+                return "";
+            if (length < size) {  // a path cut short would name another folder
+                const std::size_t slash = path.find_last_of(L'\\', length);
+                return slash == std::wstring::npos ? "" : utf8_from_wide(path.data(), slash + 1);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return "";
 }
 
 int message_box(const char* caption, const char* text, UINT type)

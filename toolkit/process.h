@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 // Run flag of run_program: start the program hidden and detached from any console.
 constexpr uint32_t run_hide = 2;
@@ -15,9 +16,17 @@ constexpr uint32_t run_hide = 2;
 // given. 1 on success, 0 on failure: also for flags other than run_hide, for an empty file, and for
 // a command line or file name too long to be passed whole (counted in UTF-16 units).
 intptr_t run_program(const char* file, const char* parameters, const char* directory, uint32_t flags);
+// Opens file (UTF-8: a document or an address) with the shell's default action, never as a program:
+// a web or mail address given to CreateProcess would first be looked for as a program file, along
+// the current folder and the search path. 1 on success, 0 on failure.
+intptr_t open_with_shell(const char* file);
 
-// MessageBoxA that disables the calling thread's other visible windows while the box is up and
+// The folder of this program's file, UTF-8, ending in "\"; "" when its path cannot be had whole.
+std::string program_folder();
+
+// A message box that disables the calling thread's other visible windows while the box is up and
 // enables them again afterwards. The box is owned by the foreground window when that is ours.
+// caption and text are Windows-1252.
 int message_box(const char* caption, const char* text, UINT type);
 
 // Coarse version code: 70 for an NT 6 workstation, 75 for an NT 6 server, 60 for XP... (see

@@ -287,6 +287,25 @@ void init_window_library()
     g_class_cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(0x7F00));  // IDC_ARROW
 }
 
+int screen_dpi()
+{
+    // Windows 7 changes its DPI only with a new logon: asked once.
+    static const int dpi = [] {
+        int answer = 0;
+        if (HDC screen = GetDC(nullptr)) {
+            answer = GetDeviceCaps(screen, LOGPIXELSX);
+            ReleaseDC(nullptr, screen);
+        }
+        return answer > 0 ? answer : layout_dpi;
+    }();
+    return dpi;
+}
+
+int scaled(int pixels)
+{
+    return scale_for_dpi(pixels, screen_dpi());
+}
+
 intptr_t open_window(int32_t number, int x, int y, int width, int height, const char* title,
                      uint32_t flags, HWND owner)
 {

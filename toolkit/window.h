@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "toolkit/dpi.h"
+
 // Flags of open_window. Every other bit is a Win32 window style, passed on.
 constexpr uint32_t window_centre_screen = 1;
 constexpr uint32_t window_invisible = 0x10000000;
@@ -29,7 +31,12 @@ constexpr WORD focus_previous_command = 64002;
 // and the arrow cursor. Once, at start-up.
 void init_window_library();
 
-// Opens a window under number; width and height are the client size. Without other style bits
+// The screen's DPI: 96 at 100 %, 120 at 125 %, 144 at 150 %.
+int screen_dpi();
+// A size or place of the program's 96-DPI layout at the screen's DPI.
+int scaled(int pixels);
+
+// Opens a window under number; width and height are the client size; the title is Windows-1252. Without other style bits
 // the window has a title bar and nothing else. Unless invisible, it is shown. It becomes the
 // current control list. Result: the window's handle, 0 on failure. A window already open under
 // the number is closed first.

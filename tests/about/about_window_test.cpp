@@ -1,4 +1,5 @@
 // test-lock: desktop
+// test-label: setups
 // The about window as a user sees it, read back while the recording build runs beside the fake taskbar.
 
 #include <string>
@@ -11,8 +12,10 @@ using namespace test;
 
 using AboutWindow = Scenario;
 
-// Its size, centred; each release of a click on a link opens its address; "Schließen" closes the
-// window alone; chosen again it replaces the window; a close request to it ends the program.
+// Its size at the session's DPI, centred; its texts whole as Windows holds them, in UTF-16, so that
+// they read as written whatever the ANSI code page; each release of a click on a link opens its
+// address through the shell alone; "Schließen" closes the window alone; chosen again it replaces the
+// window; a close request to it ends the program.
 TEST_F(AboutWindow, ShowsItsControlsOpensItsLinksAndClosesAsAsked)
 {
     start_with_menu();
@@ -21,12 +24,19 @@ TEST_F(AboutWindow, ShowsItsControlsOpensItsLinksAndClosesAsAsked)
     RECT client, outer;
     GetClientRect(about, &client);
     GetWindowRect(about, &outer);
-    EXPECT_EQ(client.right * 1000 + client.bottom, 300250);
+    EXPECT_EQ(client.right * 1000 + client.bottom, scaled(300) * 1000 + scaled(250));
     EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2);
     EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2);
-    // Texts as Windows-1252 bytes on screen; the recording build's date is fixed.
-    EXPECT_EQ(window_text(GetDlgItem(about, 6)), "Kompilierung:\t20:03:23 Uhr - 26.07.2009");
-    EXPECT_EQ(window_text(GetDlgItem(about, 12)), "Schlie\xDF" "en");
+    // The recording build's date is fixed.
+    const std::vector<std::pair<int, std::string>> texts = {
+        {2, "Programm:\tVelmora"},       {3, "Version:\t\t1.0.0"},
+        {4, "Betriebssystem:\tWindows 7"}, {5, "Sprache:\tDeutsch"},
+        {6, "Kompilierung:\t20:03:23 Uhr - 26.07.2009"}, {7, "Programmierer:\tTobren"},
+        {8, "Homepage:"}, {9, "E-Mail-Adresse:"}, {10, "http://velmora.example/"}, {11, "autor@velmora.example"},
+        {12, "Schlie\xDF" "en"}};
+    EXPECT_EQ(window_text(about), "Informationen");
+    for (const auto& [control, text] : texts)
+        EXPECT_EQ(window_text(GetDlgItem(about, control)), text) << control;
 
     auto point_at = [&](int id) {
         RECT rect;

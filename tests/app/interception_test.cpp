@@ -45,27 +45,6 @@ protected:
     RECT button_ = {};
 };
 
-TEST_F(Interception, StartButtonOpensTheMenuAtTheCornerOfTheTaskbarEdge)
-{
-    for (const int edge : {ABE_BOTTOM, 7}) {  // 7: no edge the shell knows, nothing is shown
-        SCOPED_TRACE(edge);
-        start_with_menu({.settings = {{"VELMORA_TASKBAR_EDGE", std::to_string(edge)}}});
-        click_start_button();
-        ASSERT_TRUE(wait_for_lines(log(), "taskbar_edge", 1, 30000));
-        if (edge == ABE_BOTTOM) {
-            ASSERT_TRUE(wait_for_menu(true, 30000));
-            EXPECT_EQ(count_lines(log(), "menu shown x=" + std::to_string(button_.left) + " y=" +
-                                             std::to_string(button_.top)), 1);
-            close_menu();
-        }
-        // Served once: the request was cleared whatever happened; the press was swallowed.
-        EXPECT_EQ(close_velmora(session_), 0);
-        EXPECT_EQ(menus_shown(), edge == ABE_BOTTOM ? 1 : 0);
-        EXPECT_EQ(count_lines(log(), "taskbar_edge"), 1);
-        EXPECT_EQ(presses_at_shell(), 0);
-    }
-}
-
 // A low-level hook of another program, installed before Velmora's on a thread of its own, sees
 // what Velmora passes on.
 std::atomic<int> g_other_hook_presses;

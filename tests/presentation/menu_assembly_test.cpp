@@ -1,5 +1,7 @@
+// test-label: setups
 // The start menu as the platform sees it after a rebuild, read back with GetMenuItemInfoA; entry
-// pictures of real shortcut files, Grafiken and banner, in folders the ANSI code page cannot name.
+// pictures of real shortcut files, Grafiken and banner, in folders the ANSI code page cannot name,
+// every picture at the system's small-icon size and the banner at the session's DPI.
 
 #include <gtest/gtest.h>
 
@@ -27,7 +29,8 @@
 namespace {
 
 constexpr COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
-const std::vector<COLORREF> white_square(256, white);
+const int picture_width = GetSystemMetrics(SM_CXSMICON), picture_height = GetSystemMetrics(SM_CYSMICON);
+const std::vector<COLORREF> white_square(static_cast<size_t>(picture_width * picture_height), white);
 
 // A tree whose entries all stand for the same shortcut files (sources 0: none, a white square).
 programs_tree tree_of(const path_list& elements, uint8_t sources = 0)
@@ -135,9 +138,9 @@ TEST_F(StartMenuAssembly, BuildsTheTreeWithEveryBitmapAndGreyedCommand)
              u8"Benutzer abmelden#10004,Standby#10005~,Ruhezustand#10006~,Neu starten#10007,"
              u8"Herunterfahren#10008,-,Informationen#10009,Velmora beenden#10010");
     EXPECT_EQ(describe(menu_handle(0)), expected);
-    char command[32] = {};  // byte for byte as the program wrote it
-    GetMenuStringA(menu_handle(0), command_run, command, sizeof command, MF_BYCOMMAND);
-    EXPECT_STREQ(command, "Ausf\xFChren");
+    wchar_t command[32] = {};  // as the program wrote it, whatever the ANSI code page
+    const int length = GetMenuStringW(menu_handle(0), command_run, command, 32, MF_BYCOMMAND);
+    EXPECT_EQ(test::text_1252(command, length), "Ausf\xFChren");
     for (const fixed_command& row : fixed_commands)
         EXPECT_EQ(item_at(menu_handle(0), row.id, FALSE).hbmpChecked, image_handle(row.image)) << row.id;
 }
@@ -209,8 +212,9 @@ TEST_F(ItemBitmaps, EntriesShareTheBitmapOfTheirPictureAndRebuildsKeepOnlyTheLas
     rebuild(tree_of({"Programs\\", "Programs\\a", "Programs\\b", "Programs\\c"}, source_user_lnk), roots_);
     EXPECT_EQ(live_image_count(), 10 + 1 + 2);
     const HBITMAP a = picture_at(programs_menu(), 0);
-    EXPECT_TRUE(picture_at(programs_menu(), 1) == a && test::pixel_at(a, 8, 8) == red);
-    EXPECT_EQ(test::pixel_at(picture_at(programs_menu(), 2), 8, 8), blue);
+    const int middle_x = picture_width / 2, middle_y = picture_height / 2;
+    EXPECT_TRUE(picture_at(programs_menu(), 1) == a && test::pixel_at(a, middle_x, middle_y) == red);
+    EXPECT_EQ(test::pixel_at(picture_at(programs_menu(), 2), middle_x, middle_y), blue);
 
     // As many entries as a menu numbers, 200 folders of 50, every one pictured: one white square,
     // and the pictures of the build before are gone.
@@ -231,7 +235,8 @@ TEST_F(ItemBitmaps, EntriesShareTheBitmapOfTheirPictureAndRebuildsKeepOnlyTheLas
 }
 
 // Every picture but Suchen.bmp, from the current folder (named beyond the ANSI code page): the
-// banner gets both icons 9 pixels in from its corners, and only "Suchen" is left without a picture.
+// banner grows with the DPI and gets both icons 9 pixels (at 96 DPI) in from its corners, the
+// command pictures take the small-icon size, and only "Suchen" is left without a picture.
 TEST_F(ItemBitmaps, GraphicsLoadFromTheCurrentFolderAndAMissingOneLeavesOnlyItsItem)
 {
     ASSERT_TRUE(test::make_folders(base_ + "Grafiken"));
@@ -249,11 +254,19 @@ TEST_F(ItemBitmaps, GraphicsLoadFromTheCurrentFolderAndAMissingOneLeavesOnlyItsI
     compose_banner();
     SetCurrentDirectoryW(previous);
 
+    using test::scaled;
+    SIZE banner = {};
+    EXPECT_TRUE(image_size(image_handle(banner_image), &banner) && banner.cx == scaled(300) && banner.cy == scaled(60));
     for (const auto& [x, y, colour] : {std::tuple{9, 9, red}, {40, 40, red}, {8, 9, white}, {259, 9, blue},
                                        {290, 40, blue}, {291, 9, white}})
-        EXPECT_EQ(test::pixel_at(bitmap(banner_image), x, y), colour) << x << "," << y;
-    rebuild(tree_of({"Programs\\"}));
+        EXPECT_EQ(test::pixel_at(bitmap(banner_image), scaled(x), scaled(y)), colour) << x << "," << y;
+    rebuild(tree_of({"Programs\\", "Programs\\x"}));
     EXPECT_TRUE(!picture_at(menu_handle(0), 2) && picture_at(menu_handle(0), 3)) << "only Suchen has none";
+    for (HBITMAP picture : {picture_at(menu_handle(0), 3), picture_at(menu_handle(0), 0), picture_at(programs_menu(), 0)}) {
+        SIZE size = {};
+        EXPECT_TRUE(image_size(picture, &size) && size.cx == picture_width && size.cy == picture_height)
+            << "command, folder and entry pictures: " << size.cx << " x " << size.cy;
+    }
 }
 
 }  // namespace

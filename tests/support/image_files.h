@@ -114,18 +114,20 @@ inline bool opaque(HBITMAP bitmap)
     return true;
 }
 
-// The 16x16 picture that an icon drawn over white gives, made independently of the program.
+// The picture that an icon drawn over white gives at the system's small-icon size, the size of
+// the menu's pictures, made independently of the program.
 inline std::vector<COLORREF> icon_on_white(HICON icon)
 {
+    const int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
     BITMAPINFO format = {};
-    format.bmiHeader = info_header(16, 16, 32);
+    format.bmiHeader = info_header(width, height, 32);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    const RECT all = {0, 0, 16, 16};
+    const RECT all = {0, 0, width, height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
     SelectObject(dc, old);
     DeleteDC(dc);
     const std::vector<COLORREF> pixels = bitmap_pixels(bitmap);
