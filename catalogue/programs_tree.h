@@ -39,8 +39,9 @@ struct file_system_ops {
 };
 
 // Paths longer than this many UTF-16 units, the characters of Windows' wide path, are skipped:
-// never truncated, never copied into a fixed buffer.
-constexpr std::size_t max_path_length = 260;
+// never truncated, never copied into a fixed buffer. Windows' MAX_PATH of 260 counts the
+// terminating null: a path of 260 units is listed by the file system and opened by nothing.
+constexpr std::size_t max_path_length = 259;
 // Entry ids share the menu's id space with the commands from 10001 on.
 constexpr int32_t max_menu_entries = 10000;
 

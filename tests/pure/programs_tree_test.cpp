@@ -45,9 +45,10 @@ TEST(ProgramsTree, MergesBothRootsInOrderAndSkipsWhatIsNoShortcut)
 {
     const uint8_t ul = source_user_lnk, cl = source_common_lnk, uu = source_user_url, cu = source_common_url;
     using test::utf8;
-    // The user's Programs folder is 32 UTF-16 units long: a backslash, 223 more and ".lnk" make 260.
+    // The user's Programs folder is 32 UTF-16 units long: a backslash, 222 more and ".lnk" make 259,
+    // the longest path that Windows opens (MAX_PATH counts the terminating null).
     std::string fits;
-    for (int i = 0; i < 223; ++i)
+    for (int i = 0; i < 222; ++i)
         fits += utf8(u8"Ж");
     const std::string beyond = fits.substr(0, fits.size() - 2) + utf8(u8"😀");
     const struct {
@@ -72,7 +73,7 @@ TEST(ProgramsTree, MergesBothRootsInOrderAndSkipsWhatIsNoShortcut)
         {"an entry shows once when another spelling stands between its copies", {"X.lnk", "x.url"}, {"X.lnk"},
          {"", "X", "x"}, {0, ul | cl | uu, ul | cl | uu}},
         // The limit counts UTF-16 units, two for a character beyond U+FFFF, not bytes.
-        {"paths of up to 260 characters", {fits + ".lnk", beyond + ".lnk"}, {}, {"", fits}, {0, ul}},
+        {"paths of up to 259 characters", {fits + ".lnk", beyond + ".lnk"}, {}, {"", fits}, {0, ul}},
         {"no Programs folders", {}, {}, {""}, {0}},
         // An unresolved root would otherwise look for "Programs" in the current directory.
         {"roots left empty", {"Editor.lnk"}, {"Editor.lnk"}, {""}, {0}, {"", ""}},
