@@ -130,10 +130,10 @@ void dispatch_control(int32_t control)
 {
     switch (control) {
     case homepage_link_control:
-        session_ops().run_program(homepage_url, "", "", 0);
+        session_ops().open_with_shell(homepage_url);
         break;
     case email_link_control:
-        session_ops().run_program((std::string("mailto:") + email_address).c_str(), "", "", 0);
+        session_ops().open_with_shell((std::string("mailto:") + email_address).c_str());
         break;
     case close_button_control:
         close_window(about_window_number);

@@ -61,7 +61,7 @@ BOOL platform_cursor_position(POINT* point)
 
 const session_operations platform_session_operations = {
     platform_shell_execute, platform_send_message, platform_lock_workstation,
-    platform_exit_windows,  platform_run_program,  platform_taskbar_edge,  show_popup_menu,
+    platform_exit_windows,  platform_run_program,  open_with_shell,  platform_taskbar_edge,  show_popup_menu,
     platform_set_mouse_hook, platform_remove_mouse_hook, platform_cursor_position,
 };
 

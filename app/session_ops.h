@@ -14,9 +14,10 @@ struct session_operations {
     LRESULT (*send_message)(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     BOOL (*lock_workstation)();
     BOOL (*exit_windows)(UINT flags, DWORD reason);
-    // run_program of toolkit/process.h: its texts are UTF-8.
+    // run_program and open_with_shell of toolkit/process.h: their texts are UTF-8.
     intptr_t (*run_program)(const char* file, const char* parameters, const char* directory,
                             uint32_t flags);
+    intptr_t (*open_with_shell)(const char* file);
     // The edge of the screen that the taskbar occupies (ABE_LEFT 0 ... ABE_BOTTOM 3).
     UINT (*taskbar_edge)();
     // Shows a popup menu with its top-left corner at (x, y), or the corner that alignment names

@@ -47,8 +47,9 @@ TEST_F(AboutWindow, ShowsItsControlsOpensItsLinksAndClosesAsAsked)
     click(home.x, home.y);  // a double click: the events of its two releases
     click(home.x, home.y);
     click(mail.x, mail.y);  // handled after the double click
-    EXPECT_TRUE(wait_for_lines(log(), "run_program file=mailto:autor@velmora.example", 1, 30000));
-    EXPECT_EQ(count_lines(log(), "run_program file=http://velmora.example/"), 2);
+    EXPECT_TRUE(wait_for_lines(log(), "open_with_shell file=mailto:autor@velmora.example", 1, 30000));
+    EXPECT_EQ(count_lines(log(), "open_with_shell file=http://velmora.example/"), 2);
+    EXPECT_EQ(count_lines(log(), "run_program "), 0) << "an address was tried as a program";
     click(close.x, close.y);
     EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, 30000));
 
