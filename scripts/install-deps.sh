@@ -3,7 +3,8 @@
 # mingw-w64 cross compilers for both widths (Win32 thread model), CMake, GoogleTest's sources, Wine,
 # Xvfb, ImageMagick for screenshots and xdotool for the headless demo's clicks and keys, clang with
 # its libFuzzer runtime, and zip for the release package; and 32-bit Wine (wine32:i386, with the
-# i386 architecture) where the kernel runs i386 programs, which the i386 loader of libc6-i386 shows.
+# i386 architecture) where the kernel runs i386 programs, which the i386 loader of libc6-i386 shows;
+# and the Russian and Japanese UTF-8 locales, in which the tests of other code pages run.
 # Does nothing when everything is there; quiet otherwise.
 set -euo pipefail
 
@@ -12,7 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
   wine wine64 xvfb xauth imagemagick xdotool
   clang libclang-rt-14-dev
-  zip libc6-i386
+  zip libc6-i386 locales
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
@@ -39,3 +40,9 @@ if ! installed wine32:i386 && /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
   install wine32:i386
 fi
+
+# Wine takes the ANSI code page from the locale variables, but names files on the Unix side in the
+# locale's own character set, which is UTF-8 only where the locale has been generated.
+for locale in ru_RU ja_JP; do
+  locale -a 2>/dev/null | grep -qix "$locale.utf-\?8" || $sudo localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+done

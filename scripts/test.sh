@@ -11,10 +11,15 @@
 #   5. the 64-bit build's tests in a 64-bit Windows 7 prefix (Wine's 64-bit loader);
 #   6. the 32-bit build's tests in a 32-bit Windows 7 prefix (Wine's 32-bit loader);
 #   7. the 32-bit build's tests labelled wow64 (the road, the widths, one copy per session) in a
-#      64-bit prefix, under WOW64, with the 64-bit build's programs beside them.
+#      64-bit prefix, under WOW64, with the 64-bit build's programs beside them;
+#   8. the 64-bit build's tests labelled setups (the about window's layout, the menu's place, its
+#      pictures and every text of the program) in a 64-bit prefix at 125 % (120 DPI) whose ANSI code
+#      page is Russian (1251);
+#   9. the 32-bit build's tests labelled setups in a 32-bit prefix at 150 % (144 DPI) whose ANSI code
+#      page is Japanese (932).
 # The Wine steps run side by side, each in a fresh prefix on a private Xvfb display of its own
-# (scripts/with-wine.sh): step 5 as soon as the 64-bit build is there, steps 6 and 7 once the 32-bit
-# build is, while steps 3 and 4 run. A Wine step's output is kept in build/logs/ and printed when
+# (scripts/with-wine.sh): steps 5 and 8 as soon as the 64-bit build is there, steps 6, 7 and 9 once
+# the 32-bit build is, while steps 3 and 4 run. A Wine step's output is kept in build/logs/ and printed when
 # the step has ended. Where the machine cannot run 32-bit Windows programs (scripts/runs-i386.sh),
 # steps 6 and 7 say so and why, and so does the last line. Build folders: build/ below the project
 # (VELMORA_BUILD_DIR overrides). A fault that a fuzzer finds stops the run; the input that shows it
@@ -162,6 +167,8 @@ begin_step "64-bit Windows build"
 cmake --build "$build/x64" -j "$jobs"
 
 wine_tests "Tests under Wine: the 64-bit build in a 64-bit Windows 7 prefix" x64-win7-64 -- "$build/x64"
+wine_tests "Tests under Wine: the 64-bit build at 125 % with code page 1251, the tests labelled setups" \
+  x64-win7-120dpi-1251 --dpi 120 --locale ru_RU.UTF-8 -- "$build/x64" -L setups
 
 begin_step "32-bit Windows build, with the release's compilers and options"
 "$root/scripts/configure.sh" "$build/x86" x86 -DVELMORA_TESTS=ON -DVELMORA_PARTNER_BIN="$build/x64/bin"
@@ -173,6 +180,8 @@ wine_tests "Tests under Wine: the 32-bit build in a 32-bit Windows 7 prefix" x86
 # Tests labelled wow64 run in the Windows 7 prefixes and, in addition, under WOW64.
 wine_tests "Tests under Wine: the 32-bit build in a 64-bit Windows 7 prefix (WOW64), the tests labelled wow64" \
   x86-win7-wow64 --arch win64 -- "$build/x86" -L wow64
+wine_tests "Tests under Wine: the 32-bit build at 150 % with code page 932, the tests labelled setups" \
+  x86-win7-144dpi-932 --arch win32 --dpi 144 --locale ja_JP.UTF-8 -- "$build/x86" -L setups
 
 begin_step "Native build of the Windows-free logic, with sanitizers"
 "$root/scripts/check-layers.sh"

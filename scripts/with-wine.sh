@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command inside a private Wine session and tears the session down afterwards:
-#   scripts/with-wine.sh [--display] [--arch win64|win32] <state folder> -- <command...>
+#   scripts/with-wine.sh [--display] [--arch win64|win32] [--dpi N] [--locale L] <state folder> -- <command...>
 # The state folder receives a fresh HOME and WINEPREFIX (anything there before is removed), so the
 # run never touches ~/.wine or the user's files. Because it is emptied, it must lie below the build
 # folder (build/ of the project, or VELMORA_BUILD_DIR), and a folder that is already there must be
@@ -12,6 +12,9 @@
 # --arch win64 (the default) makes a 64-bit Windows prefix; with 32-bit Wine installed it runs
 # 32-bit programs too, under WOW64. --arch win32 makes a 32-bit Windows prefix, which runs 32-bit
 # programs only. A fresh prefix reports Windows 7.
+# --dpi 120 or 144 sets the prefix's DPI (Windows' 125 % and 150 %; 96 by default) before the command
+# runs; --locale ru_RU.UTF-8 (or ja_JP.UTF-8, ...) runs the session in that locale, from which Wine
+# takes the ANSI code page (1251, 932, ...; 1252 by default).
 # The command finds in its environment:
 #   WINE        the loader of the prefix's own width, for wineboot, cmd and programs of that width
 #               (/usr/lib/wine/wine64 in a 64-bit prefix, /usr/lib/wine/wine in a 32-bit one)
@@ -20,15 +23,19 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 [--display] [--arch win64|win32] <state folder> -- <command...>" >&2
+  echo "usage: $0 [--display] [--arch win64|win32] [--dpi N] [--locale L] <state folder> -- <command...>" >&2
   exit 2
 }
 use_display=0
 arch=win64
+dpi=""
+locale=""
 while [ $# -gt 0 ]; do
   case $1 in
     --display) use_display=1; shift ;;
     --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
+    --dpi) [ $# -ge 2 ] && [[ $2 =~ ^[0-9]+$ ]] || usage; dpi=$2; shift 2 ;;
+    --locale) [ $# -ge 2 ] || usage; locale=$2; shift 2 ;;
     *) break ;;
   esac
 done
@@ -73,6 +80,10 @@ export HOME=$state/home
 export WINEPREFIX=$state/prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes the ANSI code page from the locale variables, even where Linux lacks that locale.
+if [ -n "$locale" ]; then
+  export LANG=$locale LC_ALL=$locale
+fi
 export XDG_CACHE_HOME=$state/home/.cache XDG_CONFIG_HOME=$state/home/.config XDG_DATA_HOME=$state/home/.local/share
 
 xvfb_pid=""
@@ -104,6 +115,12 @@ fi
 # that each Windows program of the command starts in a fraction of a second.
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w
+# The DPI is read when the session starts: set, then the session begun anew.
+if [ -n "$dpi" ]; then
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >/dev/null 2>&1
+  "$WINESERVER" -k
+  "$WINESERVER" -w
+fi
 "$WINESERVER" -p
 # A program that crashes ends at once, with Wine's backtrace on its output, instead of waiting for
 # an answer to Wine's crash dialog that nobody gives on a private display (which kept a crashed test
