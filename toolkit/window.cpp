@@ -17,6 +17,7 @@
 
 #include "toolkit/window.h"
 
+#include <cstdio>
 #include <string>
 
 #include "toolkit/heap.h"
@@ -79,7 +80,9 @@ int32_t window_number_of(HWND window)
 
 std::wstring class_name_of(int32_t number)
 {
-    return L"WindowClass_" + std::to_wstring(number);
+    char name[32];
+    std::snprintf(name, sizeof name, "WindowClass_%d", static_cast<int>(number));
+    return wide_from_1252(name);
 }
 
 void append_event(event_list* list, int32_t code, int32_t value)
