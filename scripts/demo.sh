@@ -8,6 +8,8 @@
 #     "Velmora beenden" in the menu to end the demo.
 #   Without one (or with VELMORA_HEADLESS=1): on a private Xvfb display the demo opens the menu and
 #     the about window by itself, takes screenshots into build/screenshots/ and ends.
+# VELMORA_DPI=120 or 144 runs the prefix at 125 % or 150 % (96 DPI, 100 %, by default); the
+# screenshots' names then end in "-120dpi" or "-144dpi".
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
@@ -34,11 +36,12 @@ if [ "${1:-}" != "--inside" ]; then
     echo "Demo: the 64-bit build's Velmora.exe, in a 64-bit prefix ($no_i386)"
   fi
 
-  display_option=()
+  options=()
   if [ -n "${DISPLAY:-}" ] && [ "${VELMORA_HEADLESS:-0}" != "1" ]; then
-    display_option=(--display)
+    options=(--display)
   fi
-  exec "$root/scripts/with-wine.sh" "${display_option[@]}" "$build/demo/wine" -- "$0" --inside
+  [ -z "${VELMORA_DPI:-}" ] || options+=(--dpi "$VELMORA_DPI")
+  exec "$root/scripts/with-wine.sh" "${options[@]}" "$build/demo/wine" -- "$0" --inside
 fi
 
 # Inside the Wine session.
@@ -99,12 +102,29 @@ if [ $headless -eq 0 ]; then
 fi
 
 mkdir -p "$shots"
-shoot() {  # <name> [crop geometry]
-  import -window root -display "$DISPLAY" "$shots/$1-screen.png"
-  if [ -n "${2:-}" ]; then
-    convert "$shots/$1-screen.png" -crop "$2" +repage "$shots/$1.png"
+suffix=${VELMORA_DPI:+-${VELMORA_DPI}dpi}
+shoot() {  # <name> <crop geometry>
+  local name=$1$suffix
+  import -window root -display "$DISPLAY" "$shots/$name-screen.png"
+  convert "$shots/$name-screen.png" -crop "$2" +repage "$shots/$name.png"
+  echo "screenshot: $shots/$name.png"
+}
+# The crop geometry around Velmora's visible windows of that title ("" for its menus), 10 pixels
+# wider on every side; with "down", down to the bottom of the screen and from its left edge, so
+# that the taskbar's button is in the picture too.
+around_windows() {  # <title> [down]
+  local window X Y WIDTH HEIGHT left=100000 top=100000 right=0 bottom=0
+  for window in $(xdotool search --onlyvisible --class '^velmora(64)?\.exe$' 2>/dev/null); do
+    [ "$(xdotool getwindowname "$window")" = "$1" ] || continue
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    left=$((X < left ? X : left)) top=$((Y < top ? Y : top))
+    right=$((X + WIDTH > right ? X + WIDTH : right)) bottom=$((Y + HEIGHT > bottom ? Y + HEIGHT : bottom))
+  done
+  left=$((left > 10 ? left - 10 : 0)) top=$((top > 10 ? top - 10 : 0)) right=$((right + 10)) bottom=$((bottom + 10))
+  if [ "${2:-}" = down ]; then
+    left=0 bottom=$screen_height
   fi
-  echo "screenshot: $shots/$1.png"
+  echo "$((right - left))x$((bottom - top))+$left+$top"
 }
 # The Start button is the left end of the stand-in taskbar, 64 x 30 pixels at the bottom.
 read -r _ screen_height < <(xdotool getdisplaygeometry)
@@ -137,7 +157,7 @@ keys() { for key in "$@"; do xdotool key "$key"; sleep 0.15; done; }
 click_start
 keys Down Right Down
 sleep 1
-shoot menu 420x330+0+438
+shoot menu "$(around_windows "" down)"
 
 keys Escape Escape Escape
 sleep 0.5
@@ -145,7 +165,7 @@ click_start
 keys Up Up Return
 wait_for_window Informationen
 sleep 1
-shoot about 340x290+342+248
+shoot about "$(around_windows Informationen)"
 
 click_start
 keys Up Return
