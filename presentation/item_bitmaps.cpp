@@ -1,7 +1,6 @@
 // The pictures beside the start menu's entries and folders. Every rebuild, on the watcher thread,
-// renders the shell's small icons into fresh bitmaps of the system's small-icon size, and the folder
-// bitmap, which then belong to the build (menu_publication.h releases
-// them with it).
+// renders the shell's small icons into fresh bitmaps of the system's small-icon size, and the
+// folder bitmap, which then belong to the build (menu_publication.h releases them with it).
 //
 // The shell answers for a shortcut with the place of its icon in its list of small icons: asking
 // for that place costs less than asking for an icon of one's own, and entries with the same place

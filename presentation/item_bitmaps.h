@@ -21,8 +21,8 @@ void begin_entry_bitmaps(const programs_roots& roots);
 // last of them, in the launcher's order, for which the shell gives one: its place in the shell's
 // list of small icons, which is the same for the same picture.
 void fetch_entry_icon(const std::string& entry_path, uint8_t sources);
-// The number of the bitmap of the fetched icon, at the menu pictures' size, made at its first use in the build and shared
-// from then on; 0 when the build has made all the pictures it may.
+// The number of the bitmap of the fetched icon, at the menu pictures' size, made at its first use
+// in the build and shared from then on; 0 when the build has made all the pictures it may.
 int32_t make_entry_bitmap();
 // The image numbers of the build's entry bitmaps, which now belong to the caller.
 std::vector<int32_t> take_entry_bitmaps();
