@@ -265,7 +265,7 @@ TEST_F(Interception, TheMenuHealsARemovedHookAndARefusedForeground)
     RECT link = {};
     GetWindowRect(GetDlgItem(about, 10), &link);
     click(link.left + 10, (link.top + link.bottom) / 2);
-    expect_fresh_hook_after("run_program file=http://velmora.example/");
+    expect_fresh_hook_after("open_with_shell file=http://velmora.example/");
 }
 
 }  // namespace
