@@ -3,6 +3,9 @@
 // changed: the pass's tree, a new menu with its pictures made beside the one on offer, and the
 // hand-over of the finished build (menu_publication.h). A build that does not come to its end is
 // discarded whole, and the menu on offer stays.
+//
+// Entries keep the pictures of the build on offer while their shortcut files are unchanged
+// (item_bitmaps.h).
 
 #include "catalogue/watcher.h"
 
