@@ -2,8 +2,8 @@
 // Builds that cannot be completed: the system refuses a menu (as Windows 7 does beyond the 10,000
 // USER objects of a process, or with a full desktop heap), or memory runs out half-way. Such a
 // build is discarded with everything it made, the menu on offer stays and opens with its pictures,
-// and a later pass of the watcher builds the new menu, keeping those pictures without asking the
-// shell again. Rebuilds are held on an event until the test lets each go on.
+// and a later pass of the watcher builds the new menu, which keeps them. Rebuilds are held on an
+// event until the test lets each go on.
 
 #include "tests/support/image_files.h"
 #include "tests/support/scenario.h"
@@ -15,8 +15,8 @@ using namespace test;
 class FailedBuilds : public Scenario {
 protected:
     // Starts the recording build with failures scheduled, its first menu built with "Eins"; then
-    // adds "Zwei" (and makes change) and lets rebuilds 2 and 3 fail. After each, exactly what the
-    // build on offer holds is alive.
+    // adds "Zwei", makes change, and lets rebuilds 2 and 3 fail. After each, exactly what the build
+    // on offer holds is alive.
     void fail_two_rebuilds(const char* variable, const char* schedule, const std::function<void()>& change = {})
     {
         shortcut(user_programs() + "Eins.lnk", "eins");
@@ -112,17 +112,16 @@ TEST_F(FailedBuilds, EveryBuildRefusedIsTriedEverMoreRarelyAndStartStaysTheShell
 // each rebuild asks about as many shortcuts as the first did.
 TEST_F(FailedBuilds, MemoryRunningOutLeavesNothingBehindAndALaterPassBuildsTheNewMenu)
 {
-    std::vector<std::string> bunt;
+    const auto bunt = [&](int i) { return user_programs() + "Bunt\\" + std::to_string(i) + ".lnk"; };
     for (int i = 0; i < 6; ++i) {
         const std::string icon = scratch_ + "icon" + std::to_string(i) + ".ico";
-        bunt.push_back(user_programs() + "Bunt\\" + std::to_string(i) + ".lnk");
         ASSERT_TRUE(write_file(icon, ico_bytes(16, RGB(40 * i, 255 - 40 * i, 128), 0)));
         ASSERT_TRUE(make_folders(user_programs() + "Bunt") &&
-                    create_shortcut(bunt.back(), fixture_path("record_launch.exe"), "", "", icon));
+                    create_shortcut(bunt(i), fixture_path("record_launch.exe"), "", "", icon));
     }
     ASSERT_NO_FATAL_FAILURE(fail_two_rebuilds("VELMORA_FAIL_ALLOCATION", "2:20%,3:90%", [&] {
-        for (const std::string& path : bunt)
-            EXPECT_TRUE(write_file(path, read_file(path)));
+        for (int i = 0; i < 6; ++i)
+            EXPECT_TRUE(write_file(bunt(i), read_file(bunt(i))));
     }));
     // The second failure came while the build's menu existed, after pictures of its own.
     const std::vector<std::string> refused = lines_containing(log(), "allocation refused");
