@@ -115,7 +115,8 @@ void end_showing()
     for (HMENU menu : menus)
         release(menu, {});
     release(nullptr, folder_bitmaps);
-}  // pictures: the retired builds' share
+    pictures.clear();  // the retired builds' share of their pictures
+}
 
 launch_table current_launch_list()
 {

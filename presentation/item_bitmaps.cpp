@@ -19,6 +19,7 @@
 #include <shlobj.h>
 
 #include <map>
+#include <unordered_set>
 #include <utility>
 
 #include "toolkit/image.h"
@@ -227,7 +228,8 @@ void (*asked)(const std::string& path) = nullptr;
 
 entry_picture::~entry_picture()
 {
-    free_image(image);
+    if (image)
+        free_image(image);
 }
 
 void begin_entry_bitmaps(const programs_roots& roots, pictures_ref before, bool ask_shell)

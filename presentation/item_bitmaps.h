@@ -15,7 +15,6 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "catalogue/programs_tree.h"
@@ -26,7 +25,8 @@
 // entry whose picture would be one more shows none.
 constexpr int32_t max_pictures_per_build = 3000;
 
-// An entry bitmap under an image number of its own, freed with the last reference to it.
+// An entry bitmap under an image number of its own (0 until it is made), freed with the last
+// reference to it.
 class entry_picture {
 public:
     entry_picture() = default;
