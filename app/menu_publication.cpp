@@ -12,12 +12,12 @@ publication_state g_publication;
 
 namespace {
 
-void release(HMENU menu, const std::vector<HANDLE>& pictures)
+void release(HMENU menu, const std::vector<HANDLE>& folder_bitmaps)
 {
     if (menu)
         DestroyMenu(menu);  // and every submenu appended to it
-    for (HANDLE picture : pictures)
-        release_image_handle(picture);
+    for (HANDLE bitmap : folder_bitmaps)
+        release_image_handle(bitmap);
 }
 
 }  // namespace
@@ -37,25 +37,23 @@ bool hand_over(menu_build* build)
 {
     auto launch = std::make_shared<const path_list>(std::move(build->launch));
     HMENU replaced_menu = nullptr;
-    std::vector<HANDLE> replaced_pictures;
+    HANDLE replaced_folder = nullptr;
+    pictures_ref replaced_pictures;
     {
         exclusive_lock lock(&g_publication_lock);
         if (g_publication.rebuilds_stopped)
             return false;
         // Room for everything the swap moves, taken before it begins: from here on nothing throws,
         // so the swap is never left half-done.
-        const std::size_t moving = g_publication.offered_pictures.size() + 1;
-        replaced_pictures.reserve(moving);
-        g_publication.retired_pictures.reserve(g_publication.retired_pictures.size() + moving);
+        g_publication.retired_folder_bitmaps.reserve(g_publication.retired_folder_bitmaps.size() + 1);
+        g_publication.retired_pictures.reserve(g_publication.retired_pictures.size() + 1);
         g_publication.retired_menus.reserve(g_publication.retired_menus.size() + 1);
 
         replaced_menu = move_menu(build->menu, start_menu_number);
         g_publication.offered_menu = menu_handle(start_menu_number);
-        HANDLE replaced_folder = build->folder_bitmap ? move_image(build->folder_bitmap, folder_bitmap_image)
-                                                      : detach_image(folder_bitmap_image);
-        for (int32_t picture : std::exchange(g_publication.offered_pictures, std::move(build->pictures)))
-            replaced_pictures.push_back(detach_image(picture));
-        replaced_pictures.push_back(replaced_folder);
+        replaced_folder = build->folder_bitmap ? move_image(build->folder_bitmap, folder_bitmap_image)
+                                               : detach_image(folder_bitmap_image);
+        replaced_pictures = std::exchange(g_publication.offered_pictures, std::move(build->pictures));
         g_publication.launch = std::move(launch);
         *build = menu_build{};
         // Only the build on screen waits for its menu to close. Builds handed over and replaced
@@ -63,14 +61,14 @@ bool hand_over(menu_build* build)
         const bool on_screen = g_publication.menu_on_screen && replaced_menu && replaced_menu == g_publication.shown_menu;
         if (on_screen) {
             g_publication.retired_menus.push_back(std::exchange(replaced_menu, nullptr));
-            g_publication.retired_pictures.insert(g_publication.retired_pictures.end(), replaced_pictures.begin(),
-                                            replaced_pictures.end());
-            replaced_pictures.clear();
+            g_publication.retired_folder_bitmaps.push_back(std::exchange(replaced_folder, nullptr));
+            g_publication.retired_pictures.push_back(std::move(replaced_pictures));
         }
         if (g_publication.offered_menu)
             g_menu_offered.store(1);
     }
-    release(replaced_menu, replaced_pictures);
+    release(replaced_menu, {replaced_folder});
+    replaced_pictures.reset();  // the pictures that no build shows any more go
     return true;
 }
 
@@ -78,11 +76,15 @@ void discard_build(menu_build* build)
 {
     if (build->menu)
         free_menu(build->menu);
-    for (int32_t picture : build->pictures)
-        free_image(picture);
     if (build->folder_bitmap)
         free_image(build->folder_bitmap);
-    *build = menu_build{};
+    *build = menu_build{};  // its share of the pictures
+}
+
+pictures_ref offered_pictures()
+{
+    exclusive_lock lock(&g_publication_lock);
+    return g_publication.offered_pictures;
 }
 
 bool begin_showing(shown_menu* shown)
@@ -100,17 +102,20 @@ bool begin_showing(shown_menu* shown)
 void end_showing()
 {
     std::vector<HMENU> menus;
-    std::vector<HANDLE> pictures;
+    std::vector<HANDLE> folder_bitmaps;
+    std::vector<pictures_ref> pictures;
     {
         exclusive_lock lock(&g_publication_lock);
         g_publication.menu_on_screen = false;
         g_publication.shown_menu = nullptr;
         menus.swap(g_publication.retired_menus);
+        folder_bitmaps.swap(g_publication.retired_folder_bitmaps);
         pictures.swap(g_publication.retired_pictures);
     }
     for (HMENU menu : menus)
         release(menu, {});
-    release(nullptr, pictures);
+    release(nullptr, folder_bitmaps);
+    pictures.clear();  // the retired builds' share of their pictures
 }
 
 launch_table current_launch_list()

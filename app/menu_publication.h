@@ -7,7 +7,9 @@
 // bitmap as image 1 and its launch list. So a click never waits for a rebuild, and the main thread
 // sees the menu and launch list of one build or of the next, never a half-built one. A build
 // replaced while its menu is on screen is kept until the menu has closed, and a choice made in
-// that menu is looked up in the launch list that belonged to it.
+// that menu is looked up in the launch list that belonged to it. Entry pictures may be shared with
+// the builds before and after (item_bitmaps.h): a build lets go of its share, and a picture goes
+// with the last build that shows it.
 
 #include <windows.h>
 
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "catalogue/programs_tree.h"
+#include "presentation/item_bitmaps.h"
 
 using launch_table = std::shared_ptr<const path_list>;
 
@@ -31,7 +34,7 @@ bool menu_on_offer();
 struct menu_build {
     int32_t menu = 0;                // menu number; 0 for none (a dynamic number is never 0)
     int32_t folder_bitmap = 0;       // image number of its folder bitmap; 0 for none
-    std::vector<int32_t> pictures;   // image numbers of its entry bitmaps
+    pictures_ref pictures;           // its entry bitmaps
     path_list launch;
 };
 
@@ -43,6 +46,8 @@ bool rebuild_cancelled();  // true once shutdown has stopped rebuilds
 // anything: once the swap has begun it cannot fail.
 bool hand_over(menu_build* build);
 void discard_build(menu_build* build);  // a build that will never be shown
+// The pictures of the build on offer, for the next build to keep; nullptr before the first.
+pictures_ref offered_pictures();
 
 // Main-thread side.
 struct shown_menu {

@@ -12,14 +12,15 @@
 
 struct publication_state {
     bool rebuilds_stopped = false;
-    HMENU offered_menu = nullptr;           // menu 0
-    std::vector<int32_t> offered_pictures;  // its entry bitmaps; its folder bitmap is image 1
+    HMENU offered_menu = nullptr;   // menu 0
+    pictures_ref offered_pictures;  // its entry bitmaps; its folder bitmap is image 1
     launch_table launch = std::make_shared<const path_list>();
     bool menu_on_screen = false;
     HMENU shown_menu = nullptr;
     // The builds replaced while their menu was on screen, released when it has closed.
     std::vector<HMENU> retired_menus;
-    std::vector<HANDLE> retired_pictures;
+    std::vector<HANDLE> retired_folder_bitmaps;
+    std::vector<pictures_ref> retired_pictures;
 };
 
 // Guards every field of g_publication. Menus and pictures are numbered by the watcher thread

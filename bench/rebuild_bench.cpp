@@ -1,9 +1,11 @@
 // A whole rebuild as the change watcher runs it (scan both roots, build the new start menu beside
 // the one on offer, hand it over), on Programs folders of 1,000 and 10,000 entries whose shortcuts
-// use 20 different icons, in folders of 50 as on real machines. Beside it, what a picture costs at
-// the shell, per shortcut: its small icon, against its place in the shell's list of small icons,
-// both asked for by path; and the place as the rebuild asks for it, by the file's name in its
-// folder bound once (fetch_entry_icon), drawing each place once per build.
+// use 20 different icons, in folders of 50 as on real machines: a first build, with nothing to keep
+// (the time to its plain menu, to its pictured one, and their ratio), then the rebuild after one
+// shortcut was added and after every shortcut was changed, each against the first build. Beside
+// it, what a picture costs at the shell, per shortcut: its small icon, against its place in the
+// shell's list of small icons, both asked for by path; and the place as the rebuild asks for it,
+// by the file's name in its folder bound once (fetch_entry_icon), drawing each place once per build.
 // And the thread's messages during a rebuild of 1,000 entries: the longest a message posted to the
 // rebuilding thread waits to be handled, and the rebuild's time with the handling against without.
 // Prints "BENCH<TAB>name<TAB>value<TAB>unit" lines; a ratio near 10 means a linear rebuild.
@@ -20,6 +22,7 @@
 
 #include "bench/bench_support.h"
 #include "catalogue/start_menu_fs.h"
+#include "app/menu_publication_state.h"
 #include "app/rebuild.h"
 #include "catalogue/watcher.h"
 #include "presentation/item_bitmaps.h"
@@ -71,10 +74,55 @@ double lookup_ms(const std::vector<std::string>& paths, UINT flags)
     return bench::median(times);
 }
 
-// The whole rebuild of entries shortcuts; its milliseconds.
+// When the last rebuild handed over its plain menu, 0 when it did not.
+double g_plain_at;
+const rebuild_observer plain_menu_clock = {nullptr, nullptr, nullptr, nullptr, [] { g_plain_at = bench::now_ms(); }};
+
+// A rebuild that finds nothing to keep, as the first one after start-up.
+bool whole_rebuild()
+{
+    reset_menu_publication();
+    return rebuild_programs_menu();
+}
+
+// A rebuild, reported under name: its time to the plain menu, if one came first, and to the
+// pictured one, their ratio, and the pictured one's against first (a first build's milliseconds,
+// 0 for none); its milliseconds.
+double timed_rebuild(const std::string& name, int entries, double first)
+{
+    g_plain_at = 0;
+    const double start = bench::now_ms();
+    if (!(first > 0 ? rebuild_programs_menu() : whole_rebuild()))
+        std::fprintf(stderr, "rebuild_bench: the rebuild %s of %d entries did not end\n", name.c_str(), entries);
+    const double taken = bench::now_ms() - start, plain = g_plain_at > 0 ? g_plain_at - start : 0;
+    report((name + "_plain_menu").c_str(), entries, plain, "ms");
+    report(name.c_str(), entries, taken, "ms");
+    report((name + "_plain_to_pictured").c_str(), entries, plain / taken, "ratio");
+    if (first > 0)
+        report((name + "_against_first_build").c_str(), entries, taken / first, "ratio");
+    return taken;
+}
+
+// Every shortcut of paths written anew, a second later than it was.
+void change_every_shortcut(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths) {
+        HANDLE file = CreateFileW(test::wide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        FILETIME written = {};
+        GetFileTime(file, nullptr, nullptr, &written);
+        ULARGE_INTEGER later = {{written.dwLowDateTime, written.dwHighDateTime}};
+        later.QuadPart += 10000000;
+        written = {later.LowPart, later.HighPart};
+        SetFileTime(file, nullptr, nullptr, &written);
+        CloseHandle(file);
+    }
+}
+
+// The first build of entries shortcuts, then a rebuild after one more and one after a change to
+// every one; the first build's milliseconds.
 double rebuild(int entries, const std::vector<std::string>& templates)
 {
-    const std::vector<std::string> paths = bench::fill_programs(entries, templates);
+    std::vector<std::string> paths = bench::fill_programs(entries, templates);
     if (entries == 1000) {
         lookup_ms(paths, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);  // the shell's first answers cost more
         const double icon = lookup_ms(paths, SHGFI_ICON | SHGFI_SMALLICON);
@@ -93,15 +141,17 @@ double rebuild(int entries, const std::vector<std::string>& templates)
         take_entry_bitmaps();
         report("fetch_entry_icon", entries, bench::median(fetches), "ms");
     }
-    const double start = bench::now_ms();
-    if (!rebuild_programs_menu())
-        std::fprintf(stderr, "rebuild_bench: the rebuild of %d entries did not end\n", entries);
-    const double taken = bench::now_ms() - start;
-    report("rebuild_whole", entries, taken, "ms");
+    const double taken = timed_rebuild("rebuild_whole", entries, 0);
     report("rebuild_per_entry", entries, taken * 1000.0 / entries, "us");
     report("entries_without_picture", entries, unpictured_entries(menu_handle(0)), "entries");
     report("live_images", entries, live_image_count(), "images");
     report("live_gdi_objects", entries, test::live_gdi_objects(), "objects");
+
+    paths.push_back(paths.back().substr(0, paths.back().find_last_of('\\') + 1) + "Noch eins.lnk");
+    test::write_file(paths.back(), templates[0]);
+    timed_rebuild("rebuild_one_added", entries, taken);
+    change_every_shortcut(paths);
+    timed_rebuild("rebuild_all_changed", entries, taken);
     return taken;
 }
 
@@ -144,7 +194,7 @@ double longest_message_wait()
     HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, note_probe, nullptr, g_rebuild_thread);
     g_rebuilding = true;
     HANDLE poster = CreateThread(nullptr, 0, post_probes, nullptr, 0, nullptr);
-    rebuild_programs_menu();
+    whole_rebuild();
     g_rebuilding = false;
     WaitForSingleObject(poster, INFINITE);
     CloseHandle(poster);
@@ -176,7 +226,7 @@ void timed_look()
 void message_figures(const std::vector<std::string>& templates)
 {
     bench::fill_programs(1000, templates);
-    rebuild_programs_menu();  // the shell's first answers cost more
+    whole_rebuild();  // the shell's first answers cost more
     bench::report("rebuild_message_wait_longest_1000", longest_message_wait(), "ms", 1);
     set_messages_during_rebuilds(false);
     bench::report("rebuild_message_wait_longest_unhandled_1000", longest_message_wait(), "ms", 1);
@@ -190,7 +240,7 @@ void message_figures(const std::vector<std::string>& templates)
             set_messages_during_rebuilds(handled);
             const message_looks before = g_looks;
             const double start = bench::now_ms();
-            rebuild_programs_menu();
+            whole_rebuild();
             (handled ? with : without).push_back(bench::now_ms() - start);
             const message_looks after = g_looks;
             looked.looks += after.looks - before.looks;
@@ -221,6 +271,7 @@ int main()
     CoInitialize(nullptr);
     init_menu_library();
     init_image_library();
+    observe_rebuilds(&plain_menu_clock);
     const std::string folder = test::make_temp_folder("rebuild_bench");
     const std::vector<std::string> templates = bench::shortcut_templates(folder);
     if (templates.empty()) {

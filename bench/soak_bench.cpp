@@ -3,9 +3,10 @@
 //     and open handles at the start and at the end (a sample every minute is printed on the way);
 //     under Wine the memory is the resident anonymous memory of the Linux process;
 //   - 200 rebuilds: the recording build, whose watcher looks every 20 ms, while a shortcut comes
-//     and goes below the Programs folder; the live images, GDI objects and start menus it logs
-//     after an early rebuild and after the last one, on the same tree, and its memory and handles
-//     before and after.
+//     and goes below the Programs folder; the live images (entry pictures among them), GDI objects
+//     and start menus it logs after an early rebuild and after the last one, on the same tree, its
+//     memory and handles before and after, and its questions to the shell: only the shortcut that
+//     comes is asked about, the others keep their pictures.
 // Environment: VELMORA_LONG_RUN_SECONDS sets the length of the long run (default 600);
 // VELMORA_SKIP_LONG_RUN=1 leaves it out, for quick runs (the figures then say so).
 
@@ -177,6 +178,7 @@ bool two_hundred_rebuilds()
     process_load after = measure_process(session.velmora.process, "velmora_recording.exe");
     std::vector<test::live_resources> resources = test::logged_resources(log);
     ok = ok && resources.size() == static_cast<size_t>(rebuilds);
+    const int questions = test::count_lines(log, "shell asked");
     long code = started ? test::close_velmora(session) : -1;
     test::end_session(session);
     test::clear_programs_folders();
@@ -196,6 +198,8 @@ bool two_hundred_rebuilds()
     bench::report("200 rebuilds: start menus alive after rebuild 2", early.menus, "menus");
     bench::report("200 rebuilds: start menus alive after rebuild 200", last.menus, "menus");
     bench::report("200 rebuilds: mean time per rebuild cycle", spent_ms / (rebuilds - 2), "ms");
+    bench::report("200 rebuilds: questions to the shell per rebuild", static_cast<double>(questions) / rebuilds,
+                  "questions", 2);
     report_growth("200 rebuilds", before, after);
     return true;
 }

@@ -134,7 +134,8 @@ private:
 };
 
 // Walks below folder depth first, files and folders in listing order, each folder visited before
-// its contents. visitor.file and visitor.folder receive the absolute path, without a trailing "\".
+// its contents. visitor.file and visitor.folder receive the absolute path, without a trailing "\";
+// visitor.file also the file's entry of the listing.
 // false when folder cannot be listed.
 // units: the length of folder in UTF-16 units, the measure of max_path_length.
 template <typename Visitor>
@@ -153,7 +154,7 @@ bool walk_below(const file_system_ops& fs, std::string* folder, std::size_t unit
             continue;
         folder->append(1, '\\').append(entry.name);
         if (!entry.folder) {
-            visitor->file(*folder);
+            visitor->file(*folder, entry);
         } else if (guard->enter(*folder, entry.link)) {
             visitor->folder(*folder);
             walk_below(fs, folder, units_below, guard, visitor);
@@ -198,7 +199,7 @@ struct scan_visitor {
     path_list* folder_list;
     root_scan* root;
 
-    void file(const std::string&) {}
+    void file(const std::string&, const directory_entry&) {}
     void folder(const std::string& path)
     {
         std::string relative = path.substr(root->start_menu->size());
@@ -216,9 +217,29 @@ void scan_folders(const file_system_ops& fs, root_scan* root, path_list* folder_
     std::sort(root->folded_folders.begin(), root->folded_folders.end());
 }
 
+// 64-bit finaliser of splitmix64: spreads every input bit over the whole result, so that sums of
+// hashes rarely collide.
+uint64_t mix64(uint64_t value)
+{
+    value ^= value >> 30;
+    value *= 0xBF58476D1CE4E5B9ull;
+    value ^= value >> 27;
+    value *= 0x94D049BB133111EBull;
+    value ^= value >> 31;
+    return value;
+}
+
+// What a file adds to a fingerprint: its contents are not read, so a replaced file shows by its size
+// or its last-write time.
+uint64_t file_fingerprint(uint64_t seed, const directory_entry& file)
+{
+    return mix64(seed + mix64(file.size + mix64(file.written)));
+}
+
 struct collected_entry {
     std::string path;
     uint8_t sources;
+    uint64_t stamp;  // of its one file, and after merging of all its spellings' files
 };
 
 uint8_t source_bit(root_kind root, bool url)
@@ -253,8 +274,8 @@ void collect_entries(const file_system_ops& fs, const std::string& folder_path,
                 continue;
             if (folder_units + 1 + utf16_length(entry.name) > max_path_length)
                 continue;
-            entry_list->push_back({folder_path + entry.name.substr(0, stem),
-                                   source_bit(root.kind, extension == "url")});
+            const uint8_t source = source_bit(root.kind, extension == "url");
+            entry_list->push_back({folder_path + entry.name.substr(0, stem), source, file_fingerprint(source, entry)});
         }
     }
 }
@@ -292,17 +313,23 @@ void keep_first_spellings(std::vector<Element>* list, PathOf path_of)
 
 // Sorts one folder's entries and merges those that name the same shortcut. Spellings that differ
 // in letter case stay separate entries, but on a case-blind file system they name the same files,
-// so each carries the source bits of all of them.
+// so each carries the source bits and the fingerprints of all of them (a sum: listing order does
+// not matter).
 void sort_and_merge_entries(std::vector<collected_entry>* entries)
 {
     std::stable_sort(entries->begin(), entries->end(), path_before);
     for (std::size_t begin = 0; begin < entries->size();) {
         std::size_t end = begin + 1;
         uint8_t sources = (*entries)[begin].sources;
-        while (end < entries->size() && compare_paths((*entries)[begin].path, (*entries)[end].path) == 0)
-            sources |= (*entries)[end++].sources;
-        for (std::size_t i = begin; i < end; ++i)
+        uint64_t stamp = (*entries)[begin].stamp;
+        for (; end < entries->size() && compare_paths((*entries)[begin].path, (*entries)[end].path) == 0; ++end) {
+            sources |= (*entries)[end].sources;
+            stamp += (*entries)[end].stamp;
+        }
+        for (std::size_t i = begin; i < end; ++i) {
             (*entries)[i].sources = sources;
+            (*entries)[i].stamp = stamp;
+        }
         begin = end;
     }
     keep_first_spellings(entries, [](const collected_entry& entry) -> const std::string& { return entry.path; });
@@ -316,6 +343,7 @@ void build_tree_list(const file_system_ops& fs, const path_list& folder_list,
     for (const std::string& folder_path : folder_list) {
         result->tree.push_back(folder_path);
         result->sources.push_back(0);
+        result->stamps.push_back(0);
         entry_list.clear();
         collect_entries(fs, folder_path, roots, &entry_list);
         sort_and_merge_entries(&entry_list);
@@ -326,6 +354,7 @@ void build_tree_list(const file_system_ops& fs, const path_list& folder_list,
             ++entry_count;
             result->tree.push_back(std::move(entry.path));
             result->sources.push_back(entry.sources);
+            result->stamps.push_back(entry.stamp);
         }
     }
 }
@@ -336,18 +365,6 @@ void build_launch_list(programs_tree* result)
     for (const std::string& element : result->tree)
         if (element.back() != '\\')
             result->launch.push_back(element);
-}
-
-// 64-bit finaliser of splitmix64: spreads every input bit over the whole result, so that sums of
-// path hashes rarely collide.
-uint64_t mix64(uint64_t value)
-{
-    value ^= value >> 30;
-    value *= 0xBF58476D1CE4E5B9ull;
-    value ^= value >> 27;
-    value *= 0x94D049BB133111EBull;
-    value ^= value >> 31;
-    return value;
 }
 
 uint64_t path_hash(root_kind root, std::string_view relative, bool folder)
@@ -370,11 +387,13 @@ struct pass_visitor {
     std::size_t start_menu_length;
     root_kind root;
 
-    // A sum, not a sequence: the listing order of the file system does not change the result.
-    void file(const std::string& path)
+    // A sum, not a sequence: the listing order of the file system does not change the result. A
+    // file replaced under its name changes it by its size or time.
+    void file(const std::string& path, const directory_entry& entry)
     {
         ++signature->file_count;
-        signature->path_hash += path_hash(root, std::string_view(path).substr(start_menu_length), false);
+        signature->path_hash +=
+            file_fingerprint(path_hash(root, std::string_view(path).substr(start_menu_length), false), entry);
     }
     void folder(const std::string& path)
     {

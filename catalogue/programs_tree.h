@@ -18,7 +18,9 @@ using path_list = std::vector<std::string>;
 struct directory_entry {
     std::string name;  // as the file system reports it, without a path
     bool folder;
-    bool link = false;  // a junction or symbolic link (a reparse point), which may lead anywhere
+    bool link = false;     // a junction or symbolic link (a reparse point), which may lead anywhere
+    uint64_t size = 0;     // of a file, in bytes
+    uint64_t written = 0;  // a file's last-write time, as the file system gives it
 };
 
 // Identifies a folder on its volume, so that a walk can tell when a link leads back to a folder
@@ -59,6 +61,10 @@ struct programs_roots {
 struct programs_tree {
     path_list tree;                // "Programs\" first; each folder followed by its entries
     std::vector<uint8_t> sources;  // one element per tree element: source bits, 0 for folders
+    // One element per tree element: a fingerprint of the shortcut files behind an entry, each with
+    // its size and last-write time, the same for the same files whatever order they were listed
+    // in; 0 for folders. A file replaced under the same name changes it when its size or time does.
+    std::vector<uint64_t> stamps;
     path_list launch;              // entry paths in tree order: element k-1 is entry id k
 };
 
@@ -85,7 +91,8 @@ void remove_duplicates_in_runs(path_list* list);
 programs_tree build_programs_tree(const file_system_ops& fs, const programs_roots& roots);
 
 // One pass of the change watcher: the files below both Programs folders (all users' first), and an
-// order-independent hash of every relative path seen, folders and files alike.
+// order-independent hash of every relative path seen, folders and files alike, and of every file's
+// size and last-write time.
 struct pass_signature {
     int32_t file_count = 0;
     uint64_t path_hash = 0;

@@ -37,6 +37,11 @@ int64_t probe_drive(std::wstring path)
     return GetDriveTypeW(path.c_str()) > DRIVE_NO_ROOT_DIR ? probe_folder : probe_nothing;
 }
 
+uint64_t high_and_low(DWORD high, DWORD low)
+{
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+
 int enumerate_platform(void*, const std::string& folder, std::vector<directory_entry>* entries)
 {
     return enumerate_directory(folder, entries);
@@ -112,7 +117,9 @@ int enumerate_directory(const std::string& folder, std::vector<directory_entry>*
     find_guard guard(search_handle);
     do {
         entries->push_back({utf8_from_wide(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+                            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+                            high_and_low(found.nFileSizeHigh, found.nFileSizeLow),
+                            high_and_low(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime)});
     } while (FindNextFileW(search_handle, &found));
     // A listing that broke off half-way is no listing of the folder.
     if (GetLastError() != ERROR_NO_MORE_FILES) {
@@ -139,7 +146,7 @@ int64_t probe_path(const std::string& path)
         FindClose(search);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             return probe_folder;
-        return static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
+        return static_cast<int64_t>(high_and_low(found.nFileSizeHigh, found.nFileSizeLow));
     }
     // The root of a network share, "\\server\share", cannot be searched for; ask for it directly.
     if (trimmed.size() > 2 && trimmed[0] == L'\\' && trimmed[1] == L'\\') {

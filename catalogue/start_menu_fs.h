@@ -16,7 +16,8 @@ constexpr int common_start_menu = 22;  // CSIDL_COMMON_STARTMENU
 std::string start_menu_path(int csidl);
 programs_roots current_programs_roots();
 
-// 0 when listed (possibly empty), -1 when the folder cannot be opened.
+// Each entry with its kind, and a file with its size and last-write time. 0 when listed (possibly
+// empty), -1 when the folder cannot be opened.
 int enumerate_directory(const std::string& folder, std::vector<directory_entry>* entries);
 constexpr int64_t probe_nothing = -1;
 constexpr int64_t probe_folder = -2;

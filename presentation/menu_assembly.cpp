@@ -48,8 +48,8 @@ void add_entry(const programs_tree& tree, const plan_step& step)
         return;
     auto index = static_cast<std::size_t>(step.tree_index);
     uint8_t sources = index < tree.sources.size() ? tree.sources[index] : 0;
-    fetch_entry_icon(tree.tree[index], sources);
-    int32_t image = make_entry_bitmap();
+    uint64_t stamp = index < tree.stamps.size() ? tree.stamps[index] : 0;
+    int32_t image = entry_bitmap(tree.tree[index], sources, stamp);
     if (image)
         attach_bitmap(target, position, image_handle(image));
 }
@@ -76,9 +76,8 @@ void mark_submenus(HMENU menu, HBITMAP folder, std::vector<HMENU>* found)
 
 }  // namespace
 
-bool build_start_menu(const programs_tree& tree, const programs_roots& roots, bool (*between_entries)())
+bool build_start_menu(const programs_tree& tree, bool (*between_entries)())
 {
-    begin_entry_bitmaps(roots);
     const int32_t menu = menu_being_built();
     if (!menu)
         return false;

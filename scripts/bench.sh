@@ -133,10 +133,14 @@ table=$build/bench.md
   row "click to menu: worst during rebuilds against the idle 95th percentile (goal: at most 2)" cell 'click to menu: worst during rebuilds / idle 95th percentile'
   row "bare TrackPopupMenu of the same menu: median / 95th percentile" cell 'click to menu, bare TrackPopupMenu: median' 'click to menu, bare TrackPopupMenu: 95th percentile'
   row "the hook's look at the window under the cursor (WindowFromPoint and its root), per left press inside the button" cell 'hook: the window under the cursor and its root, per press in the button'
-  row "start to first menu, no entries / 200 / 1,000 entries" cell start_to_first_menu_0 start_to_first_menu_200 start_to_first_menu_1000
+  row "start to first menu, no entries / 200 / 1,000 / 10,000 entries" cell start_to_first_menu_0 start_to_first_menu_200 start_to_first_menu_1000 start_to_first_menu_10000
   row "start to first menu beyond the start of a Wine process, 200 entries (goal: under 1 s) / 1,000 entries" cell start_to_first_menu_beyond_process_start_200 start_to_first_menu_beyond_process_start_1000
-  row "full rebuild (scan, icons, menu), 1,000 / 10,000 entries of 20 icons" cell rebuild_whole_1000 rebuild_whole_10000
+  row "start to pictured menu, 200 / 1,000 / 10,000 entries" cell start_to_pictured_menu_200 start_to_pictured_menu_1000 start_to_pictured_menu_10000
+  row "start to first menu against start to pictured menu, 200 / 1,000 / 10,000 entries (goal: at most 0.3)" cell start_first_to_pictured_menu_200 start_first_to_pictured_menu_1000 start_first_to_pictured_menu_10000
+  row "full rebuild (scan, icons, menu), 1,000 / 10,000 entries of 20 icons: to its plain menu / to its pictured menu" cell rebuild_whole_plain_menu_1000 rebuild_whole_1000 rebuild_whole_plain_menu_10000 rebuild_whole_10000
   row "full rebuild: 10,000 against 1,000 (goal: at most 11)" cell rebuild_whole_ratio_10000_to_1000
+  row "rebuild after one shortcut added, 1,000 / 10,000 entries, against the full rebuild (goal: at most 0.1)" cell rebuild_one_added_1000 rebuild_one_added_against_first_build_1000 rebuild_one_added_10000 rebuild_one_added_against_first_build_10000
+  row "rebuild after every shortcut changed, 1,000 / 10,000 entries: to its plain menu / to its pictured menu / against the full rebuild" cell rebuild_all_changed_plain_menu_1000 rebuild_all_changed_1000 rebuild_all_changed_against_first_build_1000 rebuild_all_changed_plain_menu_10000 rebuild_all_changed_10000 rebuild_all_changed_against_first_build_10000
   row "entries without a picture / live GDI objects after the 10,000-entry rebuild" cell entries_without_picture_10000 live_gdi_objects_10000
   row "longest wait of a message to the rebuilding thread, 1,000 entries (goal: under 100 ms) / without handling messages between entries" cell rebuild_message_wait_longest_1000 rebuild_message_wait_longest_unhandled_1000
   row "message handling during a rebuild of 1,000 entries: looks / their time / their share of the rebuild (goal: within 2 %)" cell rebuild_message_looks_1000 rebuild_message_look_time_1000 rebuild_message_look_share_1000
@@ -147,7 +151,7 @@ table=$build/bench.md
   row "one watcher pass, 50,000 files" cell catalogue_watcher_pass_50000
   row "idle 20 s: CPU of Velmora (share of one core)" idle_cpu
   row "idle 20 s: CPU of the Wine server beside Velmora / beside a sleeping process" cell 'idle 20 s: wineserver CPU beside Velmora' 'idle 20 s: wineserver CPU beside the sleeper'
-  row "live images after rebuild 2 / after rebuild 200 (same tree)" cell '200 rebuilds: live images after rebuild 2' '200 rebuilds: live images after rebuild 200'
+  row "live images after rebuild 2 / after rebuild 200 (same tree), entry pictures among them; questions to the shell per rebuild" cell '200 rebuilds: live images after rebuild 2' '200 rebuilds: live images after rebuild 200' '200 rebuilds: questions to the shell per rebuild'
   row "live start menus after rebuild 2 / after rebuild 200" cell '200 rebuilds: start menus alive after rebuild 2' '200 rebuilds: start menus alive after rebuild 200'
   row "live GDI objects after rebuild 2 / after rebuild 200" cell '200 rebuilds: live GDI objects after rebuild 2' '200 rebuilds: live GDI objects after rebuild 200'
   row "200 rebuilds: private memory growth / handle growth (recording build)" cell '200 rebuilds: private memory growth' '200 rebuilds: handle growth'

@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/start_button.h"
+#include "tests/support/image_files.h"
 #include "tests/support/scenario.h"
 
 namespace {
@@ -147,6 +148,33 @@ TEST_F(Interception, AClickDuringARebuildOpensTheMenuOnOfferAndTheNextOneTheNewM
     EXPECT_EQ(shown_entries(), (std::vector<std::string>{"Aaa", "Alt", "Administrative Tools", "StartUp"}));
     EXPECT_EQ(menus_shown(), 3);
     EXPECT_EQ(launches(), 2);
+}
+
+// With many shortcuts to ask the shell about, a plain menu whose entries show the white square is
+// handed over at once, then the pictured one, held here until the test lets it go on. Either opens
+// and starts the right entries, and the pictured one is what the presses after it open.
+TEST_F(Interception, DuringTheFirstBuildAPlainMenuOpensAndThePicturedOneFollows)
+{
+    // Blau and Rot in Programs, with icons of their colours; 120 copies of Rot in Viele.
+    for (const auto& [name, tag, colour] : {std::tuple{"Blau", "blau", RGB(0, 0, 255)}, {"Rot", "rot", RGB(255, 0, 0)}}) {
+        const std::string icon = scratch_ + name + ".ico";
+        ASSERT_TRUE(write_file(icon, ico_bytes(16, colour, 0)) &&
+                    create_shortcut(user_programs() + name + ".lnk", fixture_path("record_launch.exe"),
+                                    launch_arguments(tag), "", icon));
+    }
+    ASSERT_TRUE(make_folders(user_programs() + "Viele"));
+    for (int i = 0; i < 120; ++i)
+        ASSERT_TRUE(write_file(user_programs() + "Viele\\" + std::to_string(i) + ".lnk", read_file(user_programs() + "Rot.lnk")));
+    ASSERT_NO_FATAL_FAILURE(start({.settings = {{"VELMORA_HOLD_PICTURES", hold_event()}}}));
+    ASSERT_TRUE(wait_for_lines(log(), "plain menu handed over", 1, 60000));
+    choose({0});
+    EXPECT_TRUE(wait_for_launch("blau"));
+    EXPECT_EQ(lines_containing(log(), "colours=").back(), "colours=ffffff|ffffff|-|-|-");  // white, white, folders
+    let_go();
+    ASSERT_TRUE(wait_for_lines(log(), "rebuild end", 1, 60000));
+    choose({1});
+    EXPECT_TRUE(wait_for_launch("rot"));
+    EXPECT_EQ(lines_containing(log(), "colours=").back(), "colours=ff0000|0000ff|-|-|-");  // blue, red: 0xBBGGRR
 }
 
 // A press waits for a menu to show, but no more than the limit: a menu that came seconds later

@@ -31,6 +31,7 @@ const rebuild_observer counter = {
     [] { ++g_handed_over; },
     [] { ++g_discarded; },
     nullptr,
+    nullptr,
 };
 
 // A message of the test's, noted when the watcher thread takes it from its queue: how many rebuilds

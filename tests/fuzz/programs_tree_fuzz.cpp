@@ -6,7 +6,7 @@
 //   <root><path>><root><target>   a folder link at path that leads to the folder target
 //   ~<a><b><path>                 shortcuts of one name: of the twelve files <root><path with its last
 //                                 name as written, in upper or in lower case>.lnk or .url, those whose
-//                                 bit is set in the 16 bits <a><b>
+//                                 bit is set in the 16 bits <a><b>, each of a size of its own
 // Names are made as Windows holds them, in UTF-16 units, and reach the tree in UTF-8 as the platform
 // layer converts them: a byte below 128 is that character, 0xFF and the two bytes after it are one
 // unit of any value (a surrogate without its partner included), any other byte is its Windows-1252
@@ -105,7 +105,7 @@ void add_spellings(std::string_view line, test::memory_fs* fs)
         for (auto c = spelled.begin() + (path.rfind('\\') + 1); c != spelled.end(); ++c)  // npos + 1 is 0
             if (bit % 3 == 1 ? *c >= 'a' && *c <= 'z' : bit % 3 == 2 && *c >= 'A' && *c <= 'Z')
                 *c ^= 0x20;  // flips the case of an ASCII letter
-        fs->add(absolute_path((bit < 6 ? "u" : "c") + spelled + (bit / 3 % 2 ? ".url" : ".lnk")));
+        fs->add(absolute_path((bit < 6 ? "u" : "c") + spelled + (bit / 3 % 2 ? ".url" : ".lnk")), bit, line.size());
     }
 }
 
@@ -135,7 +135,8 @@ void decode(std::string_view input, test::memory_fs* fs)
 void check_order_and_agreement(const programs_tree& result)
 {
     const path_list& tree = result.tree;
-    FUZZ_CHECK(!tree.empty() && tree[0] == "Programs\\" && result.sources.size() == tree.size());
+    FUZZ_CHECK(!tree.empty() && tree[0] == "Programs\\" && result.sources.size() == tree.size() &&
+               result.stamps.size() == tree.size());
 
     // Elements seen so far; folders whose subtree has ended; the chain of folders still open, folded.
     std::set<std::string_view> seen, closed;
@@ -146,7 +147,8 @@ void check_order_and_agreement(const programs_tree& result)
         const std::string& element = tree[i];
         const bool folder = element.back() == '\\';
         FUZZ_CHECK(element.starts_with("Programs\\") && element.find("\\\\") == std::string::npos);
-        FUZZ_CHECK((result.sources[i] == 0) == folder && (result.sources[i] & ~0x0F) == 0);
+        FUZZ_CHECK((result.sources[i] == 0) == folder && (result.sources[i] & ~0x0F) == 0 &&
+                   (result.stamps[i] == 0) == folder);
         FUZZ_CHECK(seen.insert(element).second);  // nothing twice
         if (!folder) {
             // An entry belongs to the folder just before it; entries sorted.
@@ -187,16 +189,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     check_order_and_agreement(result);
 
     // The listing order may only swap spellings that differ in case, which the sort keeps in the
-    // order found; each keeps its source bits.
+    // order found; each keeps its source bits and the fingerprint of its files.
     const pass_signature pass = watcher_pass(fs.ops(), roots);
     fs.reverse_listings = true;
     const programs_tree reversed = build_programs_tree(fs.ops(), roots);
     FUZZ_CHECK(reversed.tree.size() == result.tree.size());
-    std::map<std::string_view, uint8_t> sources, reversed_sources;
+    std::map<std::string_view, std::pair<uint8_t, uint64_t>> sources, reversed_sources;
     for (std::size_t i = 0; i < result.tree.size() && i < reversed.tree.size(); ++i) {
         FUZZ_CHECK(folded(reversed.tree[i]) == folded(result.tree[i]));
-        sources[result.tree[i]] = result.sources[i];
-        reversed_sources[reversed.tree[i]] = reversed.sources[i];
+        sources[result.tree[i]] = {result.sources[i], result.stamps[i]};
+        reversed_sources[reversed.tree[i]] = {reversed.sources[i], reversed.stamps[i]};
     }
     FUZZ_CHECK(reversed_sources == sources);
     FUZZ_CHECK(watcher_pass(fs.ops(), roots) == pass);

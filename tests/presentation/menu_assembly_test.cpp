@@ -16,6 +16,7 @@
 
 #include "about/about_window.h"
 #include "app/menu_publication_state.h"
+#include "catalogue/start_menu_fs.h"
 #include "presentation/commands.h"
 #include "presentation/item_bitmaps.h"
 #include "presentation/pictures.h"
@@ -28,25 +29,28 @@
 
 namespace {
 
-constexpr COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+constexpr COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255), sand = RGB(210, 180, 140),
+                   green = RGB(0, 128, 0);
 const int picture_width = GetSystemMetrics(SM_CXSMICON), picture_height = GetSystemMetrics(SM_CYSMICON);
 const std::vector<COLORREF> white_square(static_cast<size_t>(picture_width * picture_height), white);
 
 // A tree whose entries all stand for the same shortcut files (sources 0: none, a white square).
 programs_tree tree_of(const path_list& elements, uint8_t sources = 0)
 {
-    programs_tree tree{elements, {}, {}};
+    programs_tree tree{elements, {}, {}, {}};
     for (const std::string& element : elements)
         tree.sources.push_back(element.back() == '\\' ? 0 : sources);
     return tree;
 }
 
-// A build as the change watcher makes it, beside the menu on offer, handed over as menu 0.
-void rebuild(const programs_tree& tree, const programs_roots& roots = {})
+// A build as the change watcher makes it, beside the menu on offer, handed over as menu 0; without
+// ask_shell the plain one that may come first.
+void rebuild(const programs_tree& tree, const programs_roots& roots = {}, bool ask_shell = true)
 {
     menu_build build;
     build.menu = static_cast<int32_t>(create_popup_menu(dynamic_number));
-    EXPECT_TRUE(build_start_menu(tree, roots, rebuild_cancelled));
+    begin_entry_bitmaps(roots, offered_pictures(), ask_shell);
+    EXPECT_TRUE(build_start_menu(tree, rebuild_cancelled));
     build.pictures = take_entry_bitmaps();
     build.folder_bitmap = make_folder_bitmap();
     attach_folder_bitmaps(build.menu, build.folder_bitmap);
@@ -103,12 +107,13 @@ protected:
         roots_ = {base_ + "user\\", base_ + "common\\"};
         ASSERT_TRUE(test::make_folders(user_ = roots_.user + "Programs\\") &&
                     test::make_folders(common_ = roots_.common + "Programs\\"));
-        for (const auto& [name, colour] : {std::pair{"red.ico", red}, std::pair{"blue.ico", blue}})
+        for (const auto& [name, colour] : {std::pair{"red.ico", red}, {"blue.ico", blue}, {"tan.ico", sand}, {"green.ico", green}})
             ASSERT_TRUE(test::write_file(base_ + name, test::ico_bytes(16, colour, 3)));
         begin_entry_bitmaps(roots_);
     }
     void TearDown() override
     {
+        observe_shell_questions(nullptr);
         take_entry_bitmaps();
         free_menu(0);
         free_all_images();
@@ -146,21 +151,84 @@ TEST_F(StartMenuAssembly, BuildsTheTreeWithEveryBitmapAndGreyedCommand)
 }
 
 // Only the build on screen waits for its menu to close: builds replaced unseen meanwhile, kept as
-// well, would pile up without bound while the folders keep changing.
+// well, would pile up without bound while the folders keep changing. A picture that later builds
+// keep lives on with them.
 TEST_F(StartMenuAssembly, AMenuOnScreenKeepsItsPicturesUntilItClosesAndNoOtherBuild)
 {
+    ASSERT_TRUE(shortcut(user_ + "a.lnk", "red.ico") && shortcut(user_ + "b.lnk", "blue.ico") &&
+                shortcut(user_ + "c.lnk", "red.ico"));
     shown_menu shown;  // a click before the first hand-over, even before the build began, waits
     EXPECT_FALSE(begin_showing(&shown));
-    rebuild(tree_of({"Programs\\", "Programs\\alt1", "Programs\\alt2"}));
-    const auto [on_screen, entry, folder] = std::tuple{menu_handle(0), picture_at(programs_menu(), 0), folder_bitmap()};
+    rebuild(tree_of({"Programs\\", "Programs\\a", "Programs\\b"}, source_user_lnk), roots_);
+    const auto [on_screen, kept, entry, folder] =
+        std::tuple{menu_handle(0), picture_at(programs_menu(), 0), picture_at(programs_menu(), 1), folder_bitmap()};
     ASSERT_TRUE(begin_showing(&shown) && shown.menu == on_screen);
-    rebuild(tree_of({"Programs\\", "Programs\\neu"}));
-    const auto [unseen, unseen_folder] = std::pair{menu_handle(0), folder_bitmap()};
-    rebuild(tree_of({"Programs\\", "Programs\\neuer"}));
-    EXPECT_TRUE(!IsMenu(unseen) && GetObjectType(unseen_folder) == 0) << "the unseen build is freed at once";
+    rebuild(tree_of({"Programs\\", "Programs\\a", "Programs\\c"}, source_user_lnk), roots_);
+    const auto [unseen, unseen_entry, unseen_folder] = std::tuple{menu_handle(0), picture_at(programs_menu(), 1), folder_bitmap()};
+    EXPECT_TRUE(picture_at(programs_menu(), 0) == kept && unseen_entry != kept) << "a keeps its picture, c has one of its own";
+    rebuild(tree_of({"Programs\\", "Programs\\a"}, source_user_lnk), roots_);
+    EXPECT_TRUE(!IsMenu(unseen) && GetObjectType(unseen_folder) == 0 && GetObjectType(unseen_entry) == 0)
+        << "the unseen build is freed at once";
     EXPECT_TRUE(IsMenu(on_screen) && GetObjectType(entry) == OBJ_BITMAP && GetObjectType(folder) == OBJ_BITMAP);
     end_showing();
     EXPECT_TRUE(!IsMenu(on_screen) && GetObjectType(entry) == 0 && GetObjectType(folder) == 0) << "freed on closing";
+    EXPECT_TRUE(picture_at(programs_menu(), 0) == kept && GetObjectType(kept) == OBJ_BITMAP) << "a build still shows it";
+}
+
+std::vector<std::string> g_asked;  // the shortcut files the shell was asked about, by name
+
+// An entry keeps its picture while its shortcut files stay as they were: only new and changed ones
+// are asked about, not even in the plain build that may come first. Nothing grows meanwhile.
+TEST_F(ItemBitmaps, OnlyNewAndChangedShortcutsAreAskedAboutAndTheOthersKeepTheirPictures)
+{
+    for (const auto& [name, icon] : {std::pair{"a", "red.ico"}, {"b", "blue.ico"}, {"c", "red.ico"}, {"d", "red.ico"}})
+        ASSERT_TRUE(shortcut(user_ + name + ".lnk", icon));
+    ASSERT_TRUE(shortcut(common_ + "e.lnk", "blue.ico"));
+    observe_shell_questions([](const std::string& path) { g_asked.push_back(path.substr(path.rfind('\\') + 1)); });
+    const auto tree = [&] { return build_programs_tree(platform_file_system(), roots_); };
+    const auto move = [](const std::string& from, const std::string& to) {
+        return MoveFileW(test::wide(from).c_str(), test::wide(to).c_str()) != FALSE;
+    };
+    const auto colours = [] {
+        std::vector<COLORREF> found;
+        for (int i = 0; i < GetMenuItemCount(programs_menu()); ++i)
+            found.push_back(test::pixel_at(picture_at(programs_menu(), i), picture_width / 2, picture_height / 2));
+        return found;
+    };
+    rebuild(tree(), roots_);
+    const HBITMAP kept = picture_at(programs_menu(), 0);
+    // b goes and f comes; c is renamed, which keeps size and time; d is replaced by a shortcut of the
+    // same size and another time, e by a larger one.
+    const int64_t size = probe_path(user_ + "d.lnk");
+    const FILETIME long_ago = {0, 0x01D00000};
+    ASSERT_TRUE(move(user_ + "b.lnk", base_ + "b.lnk") && shortcut(user_ + "f.lnk", "blue.ico") &&
+                move(user_ + "c.lnk", user_ + "c2.lnk") && shortcut(user_ + "d.lnk", "tan.ico") &&
+                shortcut(common_ + "e.lnk", "green.ico"));
+    HANDLE d = CreateFileW(test::wide(user_ + "d.lnk").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(SetFileTime(d, nullptr, nullptr, &long_ago) && CloseHandle(d) && probe_path(user_ + "d.lnk") == size);
+    g_asked.clear();
+    rebuild(tree(), roots_, false);
+    EXPECT_TRUE(g_asked.empty());
+    EXPECT_EQ(colours(), (std::vector{red, white, white, white, white}));
+    rebuild(tree(), roots_);
+    EXPECT_EQ(g_asked, (std::vector<std::string>{"c2.lnk", "d.lnk", "e.lnk", "f.lnk"}));
+    EXPECT_EQ(colours(), (std::vector{red, red, sand, green, blue}));
+    EXPECT_EQ(picture_at(programs_menu(), 0), kept);
+
+    // f comes and goes, now and then a plain build first, now and then a menu on screen meanwhile.
+    const int gdi = test::live_gdi_objects(), images = live_image_count();
+    for (int i = 0; i < 24; ++i) {
+        shown_menu shown;
+        const bool showing = i % 3 == 0 && begin_showing(&shown);
+        ASSERT_TRUE(i % 2 ? move(base_ + "f.lnk", user_ + "f.lnk") : move(user_ + "f.lnk", base_ + "f.lnk"));
+        if (i % 4 == 1)
+            rebuild(tree(), roots_, false);
+        rebuild(tree(), roots_);
+        if (showing)
+            end_showing();
+    }
+    EXPECT_EQ(test::live_gdi_objects(), gdi);
+    EXPECT_EQ(live_image_count(), images);
 }
 
 TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
@@ -196,28 +264,17 @@ TEST_F(ItemBitmaps, EntryIconsComeFromTheLastCandidateTheShellAnswersFor)
         const HBITMAP picture = bitmap(make_entry_bitmap());
         EXPECT_TRUE(test::bitmap_pixels(picture) == row.expected && test::opaque(picture)) << row.what;
     }
-    EXPECT_EQ(take_entry_bitmaps().size(), (std::set{own, web, plain, white_square}.size())) << "one for each picture";
+    EXPECT_EQ(take_entry_bitmaps()->shown.size(), (std::set{own, web, plain, white_square}.size())) << "one for each picture";
     HICON icon = nullptr;  // the folder bitmap: the shell's folder icon on white
     ASSERT_EQ(ExtractIconExA("shell32.dll", 3, nullptr, &icon, 1), 1u);
     EXPECT_EQ(test::bitmap_pixels(bitmap(make_folder_bitmap())), test::icon_on_white(icon));
     DestroyIcon(icon);
 }
 
-// Entries with the same icon share one bitmap; only the ten command pictures and the last build's
-// folder bitmap and different pictures stay alive.
-TEST_F(ItemBitmaps, EntriesShareTheBitmapOfTheirPictureAndRebuildsKeepOnlyTheLastBuilds)
+// As many entries as a menu numbers, 200 folders of 50, every one pictured with the one picture
+// they share: the ten command pictures, the folder bitmap and one entry bitmap stay alive.
+TEST_F(ItemBitmaps, EntriesShareTheBitmapOfTheirPictureEvenInTheLargestMenu)
 {
-    ASSERT_TRUE(shortcut(user_ + "a.lnk", "red.ico") && shortcut(user_ + "b.lnk", "red.ico") &&
-                shortcut(user_ + "c.lnk", "blue.ico"));
-    rebuild(tree_of({"Programs\\", "Programs\\a", "Programs\\b", "Programs\\c"}, source_user_lnk), roots_);
-    EXPECT_EQ(live_image_count(), 10 + 1 + 2);
-    const HBITMAP a = picture_at(programs_menu(), 0);
-    const int middle_x = picture_width / 2, middle_y = picture_height / 2;
-    EXPECT_TRUE(picture_at(programs_menu(), 1) == a && test::pixel_at(a, middle_x, middle_y) == red);
-    EXPECT_EQ(test::pixel_at(picture_at(programs_menu(), 2), middle_x, middle_y), blue);
-
-    // As many entries as a menu numbers, 200 folders of 50, every one pictured: one white square,
-    // and the pictures of the build before are gone.
     path_list big = {"Programs\\"};
     for (int i = 0; i < 10000; ++i) {
         const std::string folder = "Programs\\G" + std::to_string(1000 + i / 50) + "\\";

@@ -13,8 +13,14 @@ namespace test {
 
 class memory_fs {
 public:
-    // A file, or with a trailing "\" a folder; missing folders along the path are made too.
-    void add(const std::string& path) { find(path, true); }
+    // A file of that size and last-write time, or with a trailing "\" a folder; missing folders
+    // along the path are made too.
+    void add(const std::string& path, uint64_t size = 0, uint64_t written = 0)
+    {
+        node& made = nodes_[find(path, true)];
+        made.size = size;
+        made.written = written;
+    }
     // A link at path that leads to the existing folder target.
     void add_link(const std::string& path, const std::string& target)
     {
@@ -33,6 +39,7 @@ private:
         bool folder;
         std::vector<int> children;
         int link = -1;  // the node a link leads to
+        uint64_t size = 0, written = 0;
     };
 
     int target(int n) const { return nodes_[n].link >= 0 ? nodes_[n].link : n; }
@@ -76,7 +83,8 @@ private:
         if (fs->reverse_listings)
             std::reverse(children.begin(), children.end());
         for (int c : children)
-            entries->push_back({fs->nodes_[c].name, fs->nodes_[fs->target(c)].folder, fs->nodes_[c].link >= 0});
+            entries->push_back({fs->nodes_[c].name, fs->nodes_[fs->target(c)].folder, fs->nodes_[c].link >= 0,
+                                fs->nodes_[c].size, fs->nodes_[c].written});
         return 0;
     }
     static bool identify(void* context, const std::string& folder, folder_identity* identity)

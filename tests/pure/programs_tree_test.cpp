@@ -143,33 +143,50 @@ TEST(ProgramsTree, NeverEntersAFolderAlreadyOnItsPath)
     EXPECT_LT(fs.enumerations, 10);
 }
 
-TEST(WatcherPass, CountsEveryFileAndSeesEveryRenameOrMove)
+// An entry's fingerprint changes with the size or the time of any of its files, and only with them.
+TEST(ProgramsTree, FingerprintsTheShortcutFilesOfEveryEntry)
+{
+    const auto stamps = [](uint64_t lnk_size, uint64_t url_written) {
+        test::memory_fs fs;
+        fs.add(user("Programs\\Pair.lnk"), lnk_size, 1);
+        fs.add(common("Programs\\Pair.url"), 2, url_written);
+        fs.add(user("Programs\\Other.lnk"), 2, 1);
+        return build_programs_tree(fs.ops(), roots).stamps;  // Programs\, Other, Pair
+    };
+    const std::vector<uint64_t> base = stamps(2, 1), larger = stamps(3, 1), later = stamps(2, 5);
+    ASSERT_TRUE(base.size() == 3 && base[0] == 0 && base[1] != base[2]) << "one file is not two";
+    EXPECT_TRUE(larger[1] == base[1] && larger[2] != base[2] && later[1] == base[1] && later[2] != base[2]);
+}
+
+TEST(WatcherPass, CountsEveryFileAndSeesEveryRenameOrMoveOrReplacement)
 {
     const std::vector<std::string> base = {
         common("Programs\\Tools\\Calc.lnk"), common("Programs\\Tools\\desktop.ini"), user("Programs\\Editor.lnk"),
         user("Programs\\Games\\"), user("Elsewhere.lnk")};
-    auto pass = [](const std::vector<std::string>& paths) {
+    auto pass = [](const std::vector<std::string>& paths, uint64_t first_size = 0, uint64_t first_written = 0) {
         test::memory_fs fs;
         for (const std::string& path : paths)
-            fs.add(path);
+            fs.add(path, path == paths[0] ? first_size : 0, path == paths[0] ? first_written : 0);
         return watcher_pass(fs.ops(), roots);
     };
     const pass_signature original = pass(base);
     EXPECT_EQ(original.file_count, 3);
 
     // Each change replaces the path of base at index.
-    const struct { const char* change; std::size_t index; std::string path; int32_t count; } rows[] = {
+    const struct { const char* change; std::size_t index; std::string path; int32_t count; uint64_t size = 0, written = 0; } rows[] = {
         {"rename a shortcut", 0, common("Programs\\Tools\\Calculator.lnk"), 3},
         {"rename only the case", 2, user("Programs\\editor.lnk"), 3},
         {"move between folders", 2, user("Programs\\Games\\Editor.lnk"), 3},
         {"move to the other root", 2, common("Programs\\Editor.lnk"), 3},
         {"rename a folder", 3, user("Programs\\Spiele\\"), 3},
         {"add a text file", 4, user("Programs\\notes.txt"), 4},
+        {"replace a shortcut by a larger one", 0, base[0], 3, 1},
+        {"replace a shortcut by a newer one", 0, base[0], 3, 0, 1},
     };
     for (const auto& row : rows) {
         std::vector<std::string> paths = base;
         paths[row.index] = row.path;
-        const pass_signature signature = pass(paths);
+        const pass_signature signature = pass(paths, row.size, row.written);
         EXPECT_NE(signature, original) << row.change;
         EXPECT_EQ(signature.file_count, row.count) << row.change;
     }
