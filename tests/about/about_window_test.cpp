@@ -12,15 +12,22 @@ using namespace test;
 
 using AboutWindow = Scenario;
 
-// Its size at the session's DPI, centred; its texts whole as Windows holds them, in UTF-16, so that
-// they read as written whatever the ANSI code page; each release of a click on a link opens its
-// address through the shell alone; "Schließen" closes the window alone; chosen again it replaces the
-// window; a close request to it ends the program.
+// Started as from a Run key, a scheduled task or a shortcut without "Start in", in a folder that is
+// not the program's (whose name the ANSI code page cannot write): the pictures are found beside the
+// program all the same. The window's size at the session's DPI, centred, and its banner; its texts
+// whole as Windows holds them, in UTF-16, so that they read as written whatever the ANSI code page;
+// each release of a click on a link opens its address through the shell alone; "Schließen" closes
+// the window alone; chosen again it replaces the window; a close request to it ends the program.
 TEST_F(AboutWindow, ShowsItsControlsOpensItsLinksAndClosesAsAsked)
 {
-    start_with_menu();
+    ASSERT_NO_FATAL_FAILURE(install("velmora_recording.exe"));
+    start_with_menu({.directory = scratch_});
     HWND about = choose_about();
     ASSERT_NE(about, nullptr);
+    EXPECT_EQ(lines_containing(log(), "pictures="), std::vector<std::string>{"pictures=11"}) << "Programs, ten commands";
+    RECT banner = {};
+    GetWindowRect(GetDlgItem(about, 1), &banner);
+    EXPECT_EQ((banner.right - banner.left) * 1000 + banner.bottom - banner.top, scaled(300) * 1000 + scaled(55));
     RECT client, outer;
     GetClientRect(about, &client);
     GetWindowRect(about, &outer);

@@ -1,10 +1,11 @@
 // test-lock: desktop
 // test-label: setups
-// Velmora started as a user starts it: where it cannot serve, on unsupported Windows or without a
-// Start button, with its message as written whatever the ANSI code page; and from a folder that
-// is not its own.
+// Velmora started as a user starts it, where it cannot serve: on unsupported Windows, without a
+// Start button; its message reads as written whatever the ANSI code page.
 
-#include "tests/support/scenario.h"
+#include <gtest/gtest.h>
+
+#include "tests/support/velmora_session.h"
 
 namespace {
 
@@ -53,24 +54,6 @@ TEST(Startup, ReportsAMissingStartButton)
 {
     ASSERT_EQ(fake_start_button(), nullptr) << "a fake taskbar is still running";
     EXPECT_EQ(answer_error_box(fixture_path("Velmora.exe")), "Das Windows-Startmen\xFC konnte nicht gefunden werden.|exit 0");
-}
-
-// As from a Run key, a scheduled task or a shortcut without "Start in": the current folder is not
-// the program's (here one whose name the ANSI code page cannot write), and the pictures are found
-// beside the program all the same.
-using StartIn = Scenario;
-TEST_F(StartIn, AnotherFolderFindsThePicturesBesideTheProgram)
-{
-    ASSERT_NO_FATAL_FAILURE(install("velmora_recording.exe"));
-    start_with_menu({.directory = scratch_});
-    ASSERT_TRUE(open_menu());
-    close_menu();
-    EXPECT_EQ(lines_containing(log(), "pictures="), std::vector<std::string>{"pictures=11"}) << "Programs and ten commands";
-    HWND about = choose_about();
-    ASSERT_NE(about, nullptr);
-    RECT banner = {};
-    GetWindowRect(GetDlgItem(about, 1), &banner);
-    EXPECT_EQ((banner.right - banner.left) * 1000 + banner.bottom - banner.top, scaled(300) * 1000 + scaled(55));
 }
 
 }  // namespace

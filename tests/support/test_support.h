@@ -292,14 +292,15 @@ inline std::string window_text(HWND window)
     return text_1252(text, std::max(GetWindowTextW(window, text, 1024), 0));
 }
 
-// A size or place of the program's 96-DPI layout at this session's DPI, as Windows scales it.
-inline int scaled(int pixels)
+inline int session_dpi()
 {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
-    return MulDiv(pixels, dpi, 96);
+    return dpi;
 }
+// A size or place of the program's 96-DPI layout at this session's DPI, as Windows scales it.
+inline int scaled(int pixels) { return MulDiv(pixels, session_dpi(), 96); }
 
 // Synthetic input, as a user makes it. Wine moves its own cursor for synthetic input but leaves the
 // X pointer where it was; a window that then appears under the X pointer makes Wine move the cursor
