@@ -186,8 +186,10 @@ TEST_F(ItemBitmaps, OnlyNewAndChangedShortcutsAreAskedAboutAndTheOthersKeepTheir
     ASSERT_TRUE(shortcut(common_ + "e.lnk", "blue.ico"));
     observe_shell_questions([](const std::string& path) { g_asked.push_back(path.substr(path.rfind('\\') + 1)); });
     const auto tree = [&] { return build_programs_tree(platform_file_system(), roots_); };
+    // The shell may still hold a shortcut it was just asked about for a moment, as it may on Windows.
     const auto move = [](const std::string& from, const std::string& to) {
-        return MoveFileW(test::wide(from).c_str(), test::wide(to).c_str()) != FALSE;
+        return test::wait_until([&] { return MoveFileW(test::wide(from).c_str(), test::wide(to).c_str()) != FALSE; },
+                                10000);
     };
     const auto colours = [] {
         std::vector<COLORREF> found;
