@@ -132,7 +132,7 @@ void add_menu_item_utf8(UINT id, std::string_view caption)
 
 void add_menu_separator()
 {
-    if (g_builder.target && !AppendMenuA(g_builder.target, MF_SEPARATOR, separator_id, nullptr))
+    if (g_builder.target && !AppendMenuW(g_builder.target, MF_SEPARATOR, separator_id, nullptr))
         g_builder.failed = true;
 }
 
